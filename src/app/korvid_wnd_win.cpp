@@ -1,0 +1,200 @@
+#include "app/korvid_wnd_win.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "app/companions_win.h"
+#include "app/debug_output_win.h"
+#include "app/host_messages.h"
+#include "app/host_state_win.h"
+#include "config/file_store_win.h"
+#include "config/osd_settings_win.h"
+#include "device/device_ids.h"
+#include "device/worker_thread_win.h"
+#include "runtime/pointer_settings_win.h"
+
+namespace korvid {
+
+const std::array<MessageMapEntry<CKorvidWnd>, 11> CKorvidWnd::kMessageMap = {{
+    {WM_CREATE, 0, &CKorvidWnd::OnCreate},
+    {WM_DESTROY, 0, &CKorvidWnd::OnDestroy},
+    {WM_TIMER, 0, &CKorvidWnd::OnTimer},
+    {WM_HOST_APPLY_ALL, 0, &CKorvidWnd::OnApplyAllSetting},
+    {WM_HOST_RELOAD, 0, &CKorvidWnd::OnReloadSetting},
+    {WM_HOST_RELOAD_POINTER, 0, &CKorvidWnd::OnReloadPointerSetting},
+    {WM_SYSTRAY_NOTIFY, 0, &CKorvidWnd::OnSystrayNotify},
+    {WM_DEVICE_CONNECTION, 0, &CKorvidWnd::OnDeviceConnection},
+    {WM_DEVICE_EVENT, 0, &CKorvidWnd::OnDeviceEvent},
+    {WM_COMMAND, ID_TRAY_CUSTOMIZER, &CKorvidWnd::OnCustomizer},
+    {WM_COMMAND, ID_TRAY_EXIT, &CKorvidWnd::OnExitCommand},
+}};
+
+CKorvidWnd::CKorvidWnd() = default;
+
+CKorvidWnd::~CKorvidWnd() { ReleaseResources(); }
+
+bool CKorvidWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return DispatchMessageMap<CKorvidWnd>(kMessageMap, *this, message, wParam, lParam, result);
+}
+
+bool CKorvidWnd::CreateHostWindow() {
+    if (CreateEx(0, kHostWindowTitle, WS_POPUP, 100, 100, 100, 100)) return true;
+    // A window whose creation failed may never see WM_DESTROY: release here
+    // what OnCreate had acquired.
+    ReleaseResources();
+    return false;
+}
+
+LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
+    if (Default() == -1) return -1;
+
+    host.installDir = ExecutableDirectory();
+    // Only string resources are taken from lan.dll: load it as data, so no
+    // code of it runs in the host.
+    host.languageLibrary.reset(LoadLibraryExW((host.installDir + L"lan.dll").c_str(), nullptr,
+                                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    (void)host.hidDriver.BindHidDriver(host.installDir);  // without it the device never opens
+    (void)LoadConfiguration(working_, host.installDir);
+    ReadOsdSettings(osdSettings_, host.installDir);
+
+    if (!section_.CreateMutexObject()) return -1;  // another host or a stray customizer owns the exchange
+    if (section_.CreateSharedSection()) (void)section_.PublishToSection(working_);
+    {
+        auto image = std::make_unique<ShareData>();
+        working_.CopyTo(*image);
+        pushedImage_.Write([&](ShareData& pushed) { pushed = *image; });
+    }
+
+    StartWorkerThread();
+    SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+
+    if (host.hidDriver.OpenDevice(m_hWnd, kMouseVendorId, kMouseProductId)) {
+        SetTimer(m_hWnd, TIMER_FOREGROUND_CHECK, kForegroundCheckMs, nullptr);
+        SetTimer(m_hWnd, TIMER_INITIAL_PUSH, kInitialPushDelayMs, nullptr);
+        if (host.openCustomizerAtStart == 1) OnCustomizer(0, 0);
+        host.deviceState = kDeviceAttached;
+    } else {
+        host.deviceState = kDeviceNotOpened;
+    }
+
+    ApplyActivePointerSettings();  // finds no difference yet: pushedImage is the working copy
+    StartCompanionPrograms(host.installDir);
+    return 0;
+}
+
+void CKorvidWnd::StartWorkerThread() {
+    // The worker makes its message queue before anything is posted to it, so
+    // no early push request is lost.
+    UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    struct Start {
+        CKorvidWnd* window;
+        HANDLE queueReady;
+    };
+    static Start start;
+    start = {this, queueReady.get()};
+    host.workerThread.reset(CreateThread(
+        nullptr, 4096,
+        [](LPVOID param) -> DWORD {
+            auto* s = static_cast<Start*>(param);
+            MSG msg;
+            PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+            CKorvidWnd* window = s->window;
+            SetEvent(s->queueReady);
+            return WorkerThreadProc(window);
+        },
+        &start, 0, &host.workerThreadId));
+    if (host.workerThread && queueReady) (void)WaitForSingleObject(queueReady.get(), INFINITE);
+}
+
+LRESULT CKorvidWnd::OnDestroy(WPARAM, LPARAM) {
+    ReleaseResources();
+    return Default();
+}
+
+void CKorvidWnd::ReleaseResources() {
+    if (m_hWnd != nullptr) {
+        KillTimer(m_hWnd, TIMER_FOREGROUND_CHECK);
+        KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
+    }
+    (void)PostToCustomizer(WM_CLOSE);  // the customizer closes together with the host
+    if (host.workerThread) {
+        (void)PostThreadMessageW(host.workerThreadId, WM_QUIT, 0, 0);
+        (void)WaitForSingleObject(host.workerThread.get(), INFINITE);  // a push under way ends first
+        host.workerThread.reset();
+        host.workerThreadId = 0;
+    }
+    host.hidDriver.CloseDevMonitor();
+    host.hidDriver.CloseFeatureDevice();
+    host.hidDriver.Unload();
+    section_.CloseSection();
+    section_.CloseMutex();
+    if (m_hWnd != nullptr) {
+        NOTIFYICONDATAW icon{};
+        icon.cbSize = sizeof icon;
+        icon.hWnd = m_hWnd;
+        icon.uID = ID_TRAY_ICON;
+        (void)Shell_NotifyIconW(NIM_DELETE, &icon);  // shown or not
+    }
+    host.languageLibrary.reset();
+}
+
+LRESULT CKorvidWnd::OnTimer(WPARAM timerId, LPARAM) {
+    if (timerId == TIMER_INITIAL_PUSH) {
+        KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
+        (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushAll, 0);
+    } else if (timerId == TIMER_FOREGROUND_CHECK) {
+        // Automatic profile switching by foreground program comes here.
+    }
+    return Default();
+}
+
+LRESULT CKorvidWnd::OnApplyAllSetting(WPARAM wParam, LPARAM) {
+    section_.ReloadFromSection(working_);
+    ApplyActivePointerSettings();
+    if (host.deviceState == kDeviceAttached &&
+        PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushChanged, static_cast<LPARAM>(wParam))) {
+        return 0;  // the worker tells the customizer when the push is done
+    }
+    if (!PostToCustomizer(WM_UI_ENABLE_APPLY)) DebugLine(L"OnApplyAllSetting Don't find Derin Option Dialog\n");
+    DebugLine(L"OnApplyAllSetting  Send Enable OK/Apply Button\n");
+    return 0;
+}
+
+LRESULT CKorvidWnd::OnReloadSetting(WPARAM, LPARAM) {
+    section_.ReloadFromSection(working_);
+    return 0;
+}
+
+LRESULT CKorvidWnd::OnReloadPointerSetting(WPARAM, LPARAM) {
+    section_.ReloadFromSection(working_);
+    ApplyActivePointerSettings();
+    return 0;
+}
+
+void CKorvidWnd::ApplyActivePointerSettings() {
+    // Copies, so the two locks are never held together.
+    auto working = std::make_unique<ShareData>();
+    auto pushed = std::make_unique<ShareData>();
+    working_.CopyTo(*working);
+    pushedImage_.CopyTo(*pushed);
+    ApplyPointerSettings(*working, *pushed);
+}
+
+LRESULT CKorvidWnd::OnSystrayNotify(WPARAM, LPARAM) { return 0; }
+
+LRESULT CKorvidWnd::OnDeviceConnection(WPARAM, LPARAM) { return 1; }
+
+LRESULT CKorvidWnd::OnDeviceEvent(WPARAM, LPARAM) { return 1; }
+
+LRESULT CKorvidWnd::OnCustomizer(WPARAM, LPARAM) {
+    BringUpOrLaunchCustomizer(host.installDir);
+    return 0;
+}
+
+LRESULT CKorvidWnd::OnExitCommand(WPARAM, LPARAM) {
+    (void)PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+}  // namespace korvid
