@@ -36,7 +36,9 @@ inline constexpr unsigned ID_TRAY_ICON = 102;
 // Timers of the host window.
 inline constexpr unsigned TIMER_FOREGROUND_CHECK = 500;  // every 2000 ms while the mouse is attached
 inline constexpr unsigned TIMER_INITIAL_PUSH = 502;      // once, 200 ms after start-up
+inline constexpr unsigned TIMER_ATTACH_SETTLE = 503;     // once, 1000 ms after an attach event
 inline constexpr unsigned kForegroundCheckMs = 2000;
+inline constexpr unsigned kAttachSettleMs = 1000;
 inline constexpr unsigned kInitialPushDelayMs = 200;
 
 // Window titles, matched exactly, any window class.

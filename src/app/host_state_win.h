@@ -9,15 +9,9 @@
 
 #include "app/unique_resource_win.h"
 #include "device/hid_driver_win.h"
+#include "runtime/device_event.h"
 
 namespace korvid {
-
-// Device connection state: 0 = not opened at start-up and not attached
-// since, 1 = attached, 2 = removed. Written by the window thread, read by
-// both threads.
-inline constexpr int kDeviceNotOpened = 0;
-inline constexpr int kDeviceAttached = 1;
-inline constexpr int kDeviceRemoved = 2;
 
 struct HostProcess {
     int openCustomizerAtStart = 0;  // 1 when the command line asked for the customizer
@@ -25,7 +19,8 @@ struct HostProcess {
     UniqueModule languageLibrary;   // lan.dll, loaded as resources only
     UniqueHandle workerThread;
     DWORD workerThreadId = 0;
-    std::atomic<int> deviceState{kDeviceNotOpened};
+    // Written by the window thread, read by both threads.
+    std::atomic<int> deviceState{kDeviceNeverOpened};
     HidDriver hidDriver;
 };
 

@@ -30,11 +30,15 @@ const std::array<MessageMapEntry<CKorvidWnd>, 11> CKorvidWnd::kMessageMap = {{
     {WM_COMMAND, ID_TRAY_EXIT, &CKorvidWnd::OnExitCommand},
 }};
 
-CKorvidWnd::CKorvidWnd() = default;
+CKorvidWnd::CKorvidWnd() : taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {}
 
 CKorvidWnd::~CKorvidWnd() { ReleaseResources(); }
 
 bool CKorvidWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message != 0 && message == taskbarCreatedMessage_) {
+        result = OnTaskbarCreated(wParam, lParam);
+        return true;
+    }
     return DispatchMessageMap<CKorvidWnd>(kMessageMap, *this, message, wParam, lParam, result);
 }
 
@@ -48,6 +52,7 @@ bool CKorvidWnd::CreateHostWindow() {
 
 LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
     if (Default() == -1) return -1;
+    acquiring_ = true;
 
     host.installDir = ExecutableDirectory();
     // Only string resources are taken from lan.dll: load it as data, so no
@@ -72,10 +77,11 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
     if (host.hidDriver.OpenDevice(m_hWnd, kMouseVendorId, kMouseProductId)) {
         SetTimer(m_hWnd, TIMER_FOREGROUND_CHECK, kForegroundCheckMs, nullptr);
         SetTimer(m_hWnd, TIMER_INITIAL_PUSH, kInitialPushDelayMs, nullptr);
+        AddTrayIcon();
         if (host.openCustomizerAtStart == 1) OnCustomizer(0, 0);
         host.deviceState = kDeviceAttached;
     } else {
-        host.deviceState = kDeviceNotOpened;
+        host.deviceState = kDeviceNeverOpened;
     }
 
     ApplyActivePointerSettings();  // finds no difference yet: pushedImage is the working copy
@@ -86,25 +92,9 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
 void CKorvidWnd::StartWorkerThread() {
     // The worker makes its message queue before anything is posted to it, so
     // no early push request is lost.
-    UniqueHandle queueReady(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    struct Start {
-        CKorvidWnd* window;
-        HANDLE queueReady;
-    };
-    static Start start;
-    start = {this, queueReady.get()};
-    host.workerThread.reset(CreateThread(
-        nullptr, 4096,
-        [](LPVOID param) -> DWORD {
-            auto* s = static_cast<Start*>(param);
-            MSG msg;
-            PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-            CKorvidWnd* window = s->window;
-            SetEvent(s->queueReady);
-            return WorkerThreadProc(window);
-        },
-        &start, 0, &host.workerThreadId));
-    if (host.workerThread && queueReady) (void)WaitForSingleObject(queueReady.get(), INFINITE);
+    workerQueueReady_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    host.workerThread.reset(CreateThread(nullptr, 4096, &CKorvidWnd::WorkerThreadProc, this, 0, &host.workerThreadId));
+    if (host.workerThread && workerQueueReady_) (void)WaitForSingleObject(workerQueueReady_.get(), INFINITE);
 }
 
 LRESULT CKorvidWnd::OnDestroy(WPARAM, LPARAM) {
@@ -113,9 +103,12 @@ LRESULT CKorvidWnd::OnDestroy(WPARAM, LPARAM) {
 }
 
 void CKorvidWnd::ReleaseResources() {
+    if (!acquiring_) return;  // never created, or released already
+    acquiring_ = false;
     if (m_hWnd != nullptr) {
         KillTimer(m_hWnd, TIMER_FOREGROUND_CHECK);
         KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
+        KillTimer(m_hWnd, TIMER_ATTACH_SETTLE);
     }
     (void)PostToCustomizer(WM_CLOSE);  // the customizer closes together with the host
     if (host.workerThread) {
@@ -131,7 +124,7 @@ void CKorvidWnd::ReleaseResources() {
     section_.CloseMutex();
     if (m_hWnd != nullptr) {
         NOTIFYICONDATAW icon{};
-        icon.cbSize = sizeof icon;
+        icon.cbSize = NOTIFYICONDATAW_V3_SIZE;
         icon.hWnd = m_hWnd;
         icon.uID = ID_TRAY_ICON;
         (void)Shell_NotifyIconW(NIM_DELETE, &icon);  // shown or not
@@ -144,7 +137,9 @@ LRESULT CKorvidWnd::OnTimer(WPARAM timerId, LPARAM) {
         KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
         (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushAll, 0);
     } else if (timerId == TIMER_FOREGROUND_CHECK) {
-        // Automatic profile switching by foreground program comes here.
+        CheckForegroundProgram();
+    } else if (timerId == TIMER_ATTACH_SETTLE) {
+        FinishAttach();
     }
     return Default();
 }
@@ -180,12 +175,6 @@ void CKorvidWnd::ApplyActivePointerSettings() {
     pushedImage_.CopyTo(*pushed);
     ApplyPointerSettings(*working, *pushed);
 }
-
-LRESULT CKorvidWnd::OnSystrayNotify(WPARAM, LPARAM) { return 0; }
-
-LRESULT CKorvidWnd::OnDeviceConnection(WPARAM, LPARAM) { return 1; }
-
-LRESULT CKorvidWnd::OnDeviceEvent(WPARAM, LPARAM) { return 1; }
 
 LRESULT CKorvidWnd::OnCustomizer(WPARAM, LPARAM) {
     BringUpOrLaunchCustomizer(host.installDir);

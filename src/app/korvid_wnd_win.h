@@ -10,11 +10,14 @@
 #include <shellapi.h>
 
 #include <array>
+#include <string>
 
 #include "app/framework_win.h"
+#include "app/unique_resource_win.h"
 #include "config/osd_settings.h"
 #include "config/shared_section_win.h"
 #include "config/working_copy.h"
+#include "runtime/device_event.h"
 
 namespace korvid {
 
@@ -49,6 +52,18 @@ private:
     static const std::array<MessageMapEntry<CKorvidWnd>, 11> kMessageMap;
 
     void StartWorkerThread();
+    void DispatchDeviceEvent(EventCode code);
+    void FinishAttach();
+    void RemoveDevice();
+    void ApplyDeviceChange(const DeviceEventAction& change);
+    void NotifyProfileChanged(int profileIndex);
+    void LaunchButtonProgram(const std::u16string& launchPath);
+    void CheckForegroundProgram();
+    void SwitchProfile(int profileIndex);
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowTrayMenu();
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
     void ReleaseResources();  // the shut-down steps; safe to run more than once
     void ApplyActivePointerSettings();
 
@@ -57,6 +72,12 @@ private:
     SharedSection section_;
     OsdSettings osdSettings_{};  // zero until read: no on-screen-display notifications
     NOTIFYICONDATAW trayIconData_{};
+    UniqueIcon trayIcon_;
+    UINT taskbarCreatedMessage_ = 0;  // registered "TaskbarCreated": the shell restarted
+    UniqueHandle workerQueueReady_;   // set by the worker once its message queue exists
+    bool acquiring_ = false;
+    bool attachPending_ = false;  // an attach waits for the device to settle         // OnCreate has begun taking
+                                  // resources that are not yet released
 };
 
 }  // namespace korvid

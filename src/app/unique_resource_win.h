@@ -42,10 +42,15 @@ inline BOOL UnmapView(void* view) { return UnmapViewOfFile(view); }
 inline BOOL ReleaseModuleHandle(HMODULE module) { return FreeLibrary(module); }
 inline BOOL DestroyMenuHandle(HMENU menu) { return DestroyMenu(menu); }
 
+inline BOOL DestroyIconHandle(HICON icon) { return DestroyIcon(icon); }
+inline LONG CloseRegistryKey(HKEY key) { return RegCloseKey(key); }
+
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle>;
 using UniqueModule = UniqueResource<HMODULE, ReleaseModuleHandle>;
 using UniqueMappedView = UniqueResource<void*, UnmapView>;
 using UniqueMenu = UniqueResource<HMENU, DestroyMenuHandle>;
+using UniqueIcon = UniqueResource<HICON, DestroyIconHandle>;
+using UniqueKey = UniqueResource<HKEY, CloseRegistryKey>;
 
 // A created kernel object and whether its name was taken already; read from
 // GetLastError right after the call that made it.

@@ -62,12 +62,14 @@ std::wstring ResolveDataFolder(const std::wstring& installDir) {
 bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir) {
     const std::wstring path = ConfigFilePath(installDir);
     auto loaded = std::make_unique<ShareData>();
+    bool activeProfileValid = true;
     if (FILE* file = OpenShared(path, L"rb")) {
         std::vector<std::uint8_t> bytes(kImageSize);
         const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);
         bytes.resize(read);
         const LoadedImage result = ImageFromFileBytes(bytes, *loaded);
+        activeProfileValid = !result.repaired.activeProfile;
         if (result.repaired.Any()) {
             DebugLineF(L"LoadConfiguration repaired Config.data: activeProfile %d, eventCount %d, text %d\n",
                        result.repaired.activeProfile ? 1 : 0, result.repaired.eventCounts, result.repaired.textFields);
@@ -77,8 +79,9 @@ bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir) {
         SaveConfiguration(*loaded, installDir);
     }
     // The user's current Windows pointer settings become the active profile's,
-    // so starting the host changes none of them.
-    CapturePointerSettings(loaded->profiles[loaded->activeProfile]);
+    // so starting the host changes none of them. A file whose active profile
+    // was out of range names no profile to capture into.
+    if (activeProfileValid) CapturePointerSettings(loaded->profiles[loaded->activeProfile]);
     image.Write([&](ShareData& working) { working = *loaded; });
     return true;
 }

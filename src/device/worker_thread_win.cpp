@@ -8,8 +8,11 @@
 
 namespace korvid {
 
-DWORD WINAPI CKorvidWnd::WorkerThreadProc(LPVOID) {
+DWORD WINAPI CKorvidWnd::WorkerThreadProc(LPVOID param) {
+    auto* window = static_cast<CKorvidWnd*>(param);
     MSG msg;
+    PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // makes the queue
+    SetEvent(window->workerQueueReady_.get());
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message != WM_THREAD_PUSH || host.deviceState != kDeviceAttached) continue;  // dropped
         if (msg.wParam == kPushChanged) {

@@ -16,5 +16,6 @@ namespace korvid {
 
 inline constexpr WPARAM kPushChanged = 1;  // what the change flags mark, then tell the customizer
 inline constexpr WPARAM kPushAll = 2;      // everything
+inline constexpr WPARAM kPushProfile = 3;  // only the active profile, after an automatic switch
 
 }  // namespace korvid
