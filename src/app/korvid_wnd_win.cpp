@@ -9,9 +9,8 @@
 #include "app/host_messages.h"
 #include "app/host_state_win.h"
 #include "config/file_store_win.h"
-#include "config/osd_settings_win.h"
-#include "device/device_ids.h"
-#include "device/worker_thread_win.h"
+#include "config/settings_file_win.h"
+#include "device/settings_push.h"
 #include "runtime/pointer_settings_win.h"
 
 namespace korvid {
@@ -74,7 +73,8 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
     StartWorkerThread();
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
 
-    if (host.hidDriver.OpenDevice(m_hWnd, kMouseVendorId, kMouseProductId)) {
+    const DeviceIds ids = ReadDeviceIds(host.installDir);
+    if (host.hidDriver.OpenDevice(m_hWnd, ids.vendorId, ids.productId)) {
         SetTimer(m_hWnd, TIMER_FOREGROUND_CHECK, kForegroundCheckMs, nullptr);
         SetTimer(m_hWnd, TIMER_INITIAL_PUSH, kInitialPushDelayMs, nullptr);
         AddTrayIcon();
@@ -135,7 +135,7 @@ void CKorvidWnd::ReleaseResources() {
 LRESULT CKorvidWnd::OnTimer(WPARAM timerId, LPARAM) {
     if (timerId == TIMER_INITIAL_PUSH) {
         KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
-        (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushAll, 0);
+        (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_ALL, 0);
     } else if (timerId == TIMER_FOREGROUND_CHECK) {
         CheckForegroundProgram();
     } else if (timerId == TIMER_ATTACH_SETTLE) {
@@ -148,7 +148,7 @@ LRESULT CKorvidWnd::OnApplyAllSetting(WPARAM wParam, LPARAM) {
     section_.ReloadFromSection(working_);
     ApplyActivePointerSettings();
     if (host.deviceState == kDeviceAttached &&
-        PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushChanged, static_cast<LPARAM>(wParam))) {
+        PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_CHANGED, static_cast<LPARAM>(wParam))) {
         return 0;  // the worker tells the customizer when the push is done
     }
     if (!PostToCustomizer(WM_UI_ENABLE_APPLY)) DebugLine(L"OnApplyAllSetting Don't find Derin Option Dialog\n");

@@ -13,7 +13,7 @@
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
 #include "app/wide_text_win.h"
-#include "device/worker_thread_win.h"
+#include "device/settings_push.h"
 #include "runtime/device_event.h"
 
 namespace korvid {
@@ -62,7 +62,7 @@ void CKorvidWnd::FinishAttach() {
     attachPending_ = false;
     host.deviceState = kDeviceAttached;
     (void)host.hidDriver.OpenFeatureDevice();
-    (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushAll, 0);
+    (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_ALL, 0);
     AddTrayIcon();
     SetTimer(m_hWnd, TIMER_FOREGROUND_CHECK, kForegroundCheckMs, nullptr);
 }

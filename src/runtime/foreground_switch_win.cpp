@@ -10,7 +10,7 @@
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
 #include "app/unique_resource_win.h"
-#include "device/worker_thread_win.h"
+#include "device/settings_push.h"
 #include "runtime/program_match.h"
 
 namespace korvid {
@@ -56,7 +56,7 @@ void CKorvidWnd::SwitchProfile(int profileIndex) {
     working_.Write([&](ShareData& image) { image.activeProfile = profileIndex; });
     (void)section_.PublishToSection(working_);
     // The mouse follows: kind 3 sends only the active-profile command.
-    (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, kPushProfile, 0);
+    (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_PROFILE, 0);
     ApplyActivePointerSettings();
     NotifyProfileChanged(profileIndex);
 }

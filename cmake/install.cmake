@@ -1,0 +1,23 @@
+# The install folder the suite expects, flat: Korvid.exe, lan.dll,
+# hiddriver.dll, config.ini (on-screen display on) and korvidctl.exe.
+# `cpack --preset windows` (or cpack in build/windows) zips it.
+set(KORVID_INSTALL_DRIVER "sim" CACHE STRING "hiddriver.dll in the install folder: hid (the mouse) or sim (simulated)")
+set_property(CACHE KORVID_INSTALL_DRIVER PROPERTY STRINGS hid sim)
+if(NOT TARGET hiddriver_${KORVID_INSTALL_DRIVER})
+  message(FATAL_ERROR "KORVID_INSTALL_DRIVER=${KORVID_INSTALL_DRIVER}: no such driver library")
+endif()
+
+install(TARGETS Korvid RUNTIME DESTINATION .)
+install(TARGETS lan LIBRARY DESTINATION . RUNTIME DESTINATION .)
+install(FILES $<TARGET_FILE:hiddriver_${KORVID_INSTALL_DRIVER}> DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/config.ini DESTINATION .)
+if(TARGET korvidctl)
+  install(TARGETS korvidctl RUNTIME DESTINATION .)
+endif()
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Korvid)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME Korvid-${PROJECT_VERSION}-win64)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)
