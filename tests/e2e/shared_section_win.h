@@ -1,0 +1,29 @@
+// The customizer's side of the shared configuration: the named section
+// "T593K_Gaming_Mouse_ShareData" (one 83,684-byte image), read and written
+// while holding the named mutex "T593K_Gaming_Mouse_Mutex_Object", as the
+// customizer does. Also: whether a named mutex exists.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace korvid::e2e {
+
+inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
+inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
+inline constexpr wchar_t kSingleInstanceMutexName[] = L"T593K_Gaming_Mouse_HidHost";
+
+bool SectionExists();
+// The image in the section, copied under the mutex; nothing when the section
+// or the mutex cannot be opened or the mutex not taken within the time.
+std::optional<std::vector<std::uint8_t>> ReadSection(DWORD timeoutMs = 10000);
+// Writes the image (83,684 bytes) into the section under the mutex.
+bool WriteSection(std::span<const std::uint8_t> image, DWORD timeoutMs = 10000);
+
+bool NamedMutexExists(const wchar_t* name);
+
+}  // namespace korvid::e2e
