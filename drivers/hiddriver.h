@@ -33,6 +33,6 @@ using GetFeatureFn = int (*)(unsigned char* buffer, int length);
 
 // The entry point names, in the order the host looks them up.
 inline constexpr const char* kHidDriverEntryPoints[] = {
-    "Set_VIDPID", "Open_DevMonitor", "Close_DevMonitor", "Open_FeatureDevice",
-    "Close_FeatureDevice", "SetFeature", "GetFeature",
+    "Set_VIDPID",          "Open_DevMonitor", "Close_DevMonitor", "Open_FeatureDevice",
+    "Close_FeatureDevice", "SetFeature",      "GetFeature",
 };
