@@ -1,7 +1,7 @@
 # The install folder the suite expects, flat: Korvid.exe, lan.dll,
 # hiddriver.dll, config.ini (on-screen display on) and korvidctl.exe.
 # `cpack --preset windows` (or cpack in build/windows) zips it.
-set(KORVID_INSTALL_DRIVER "sim" CACHE STRING "hiddriver.dll in the install folder: hid (the mouse) or sim (simulated)")
+set(KORVID_INSTALL_DRIVER "hid" CACHE STRING "hiddriver.dll in the install folder: hid (the mouse) or sim (simulated)")
 set_property(CACHE KORVID_INSTALL_DRIVER PROPERTY STRINGS hid sim)
 if(NOT TARGET hiddriver_${KORVID_INSTALL_DRIVER})
   message(FATAL_ERROR "KORVID_INSTALL_DRIVER=${KORVID_INSTALL_DRIVER}: no such driver library")

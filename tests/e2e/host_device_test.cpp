@@ -30,6 +30,7 @@ TEST_F(HostTest, RunsAndEndsCleanlyWithEveryDriverLibrary) {
         {"no hiddriver.dll", Driver::kNone, nullptr, false},
         {"no Open_FeatureDevice and SetFeature", Driver::kNoFeature, nullptr, false},
         {"no SetFeature", Driver::kNoSet, nullptr, true},
+        {"real HID library, no mouse present", Driver::kHid, nullptr, false},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);

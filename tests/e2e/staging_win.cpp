@@ -55,6 +55,8 @@ std::wstring BuiltDriver(Driver driver) {
             return WinePath(KORVID_SIM_DRIVER_NOFEATURE_PATH);
         case Driver::kNoSet:
             return WinePath(KORVID_SIM_DRIVER_NOSET_PATH);
+        case Driver::kHid:
+            return WinePath(KORVID_HID_DRIVER_PATH);
         case Driver::kNone:
             break;
     }

@@ -27,6 +27,7 @@ enum class Driver {
     kSim,        // all seven entry points
     kNoFeature,  // no Open_FeatureDevice, no SetFeature
     kNoSet,      // no SetFeature
+    kHid,        // the real library on the Windows HID stack (no mouse under Wine)
     kNone,       // no hiddriver.dll at all
 };
 

@@ -1,0 +1,171 @@
+// The real driver library's device monitor on a fake device list: its thread
+// and window, the connection posts, and the event reader. Notifications are
+// sent to the monitor's window with SendMessageW, which returns once the
+// monitor has handled them, so what it posted is already queued; waits are
+// bounded and only for posts made by the monitor thread on its own.
+#include <windows.h>
+// after windows.h
+#include <dbt.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "collections.h"
+#include "fake_hid_win.h"
+#include "hid/hid_library_win.h"
+#include "host_window_win.h"
+
+namespace korvid::hid::testing {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kBound = 10s;  // a bound on waiting, not an expectation of speed
+
+Bytes EventReport(std::uint16_t eventClass, std::uint16_t argument) {
+    // Padded to the vendor collection's 9-byte input reports.
+    return {0x0C,
+            static_cast<std::uint8_t>(eventClass),
+            static_cast<std::uint8_t>(eventClass >> 8),
+            static_cast<std::uint8_t>(argument),
+            static_cast<std::uint8_t>(argument >> 8),
+            0,
+            0,
+            0,
+            0};
+}
+
+Posted Connection(WPARAM attached) { return {kConnectionMsg, attached, 0}; }
+Posted Event(WPARAM eventClass, LPARAM argument) { return {kEventMsg, eventClass, argument}; }
+
+class HidDeviceMonitorTest : public ::testing::Test {
+protected:
+    // The library, with the monitor started for the mouse's IDs.
+    void Start(std::vector<FakeCollection> collections) {
+        fake_.emplace(std::move(collections));
+        library_.emplace(FakeHidSystem::Api());
+        (void)library_->SetVidPid(0x25A7, 0xFA70);
+        ASSERT_EQ(library_->OpenDevMonitor(host_.get(), kEventMsg, kConnectionMsg), 1);
+        monitor_ = library_->monitorWindow();
+        ASSERT_NE(monitor_, nullptr);
+    }
+    void TearDown() override {
+        if (!fake_) return;
+        library_.reset();  // stops the monitor
+        EXPECT_EQ(fake_->openHandles(), 0);
+        EXPECT_EQ(fake_->heldPreparsedData(), 0);
+        EXPECT_EQ(fake_->openDeviceInfoLists(), 0);
+        EXPECT_EQ(fake_->faults(), std::vector<std::string>{});
+    }
+
+    void Arrive(const std::wstring& path) { SendInterfaceChange(monitor_, DBT_DEVICEARRIVAL, path); }
+    void Remove(const std::wstring& path) { SendInterfaceChange(monitor_, DBT_DEVICEREMOVECOMPLETE, path); }
+
+    // Every report of `path` was handled: its last read is pending, and the
+    // monitor has come back to its message loop (where it answers a sent
+    // message) after posting what the reports held.
+    void WaitUntilReportsHandled(const std::wstring& path) {
+        ASSERT_TRUE(fake_->WaitForIdleRead(path, kBound));
+        (void)SendMessageW(monitor_, WM_NULL, 0, 0);
+    }
+
+    HostWindow host_;
+    std::optional<FakeHidSystem> fake_;  // outlives the library
+    std::optional<HidLibrary> library_;
+    HWND monitor_ = nullptr;
+};
+
+TEST_F(HidDeviceMonitorTest, StartsItsThreadAndStopsIt) {
+    ASSERT_NO_FATAL_FAILURE(Start({OtherKeyboard()}));
+    EXPECT_TRUE(IsWindow(monitor_));
+    EXPECT_NE(GetWindowThreadProcessId(monitor_, nullptr), GetCurrentThreadId());
+
+    EXPECT_EQ(library_->CloseDevMonitor(), 1);
+    EXPECT_FALSE(IsWindow(monitor_)) << "the window outlived Close_DevMonitor";
+    EXPECT_EQ(library_->monitorWindow(), nullptr);
+    EXPECT_EQ(library_->CloseDevMonitor(), 1) << "closing twice";
+
+    // It starts again after a close, and a second open replaces the first.
+    ASSERT_EQ(library_->OpenDevMonitor(host_.get(), kEventMsg, kConnectionMsg), 1);
+    const HWND first = library_->monitorWindow();
+    ASSERT_EQ(library_->OpenDevMonitor(host_.get(), kEventMsg, kConnectionMsg), 1);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_TRUE(IsWindow(library_->monitorWindow()));
+    EXPECT_EQ(library_->CloseDevMonitor(), 1);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+}
+
+TEST_F(HidDeviceMonitorTest, PostsOnceForEachPhysicalAttachAndRemoval) {
+    ASSERT_NO_FATAL_FAILURE(Start({MousePointer(), MouseKeyboard(), MouseVendor(), OtherKeyboard()}));
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{}) << "a mouse present at start is not announced";
+
+    Remove(kMouseKeyboardPath);
+    Remove(kOtherKeyboardPath);
+    Remove(kMouseVendorPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+    Remove(kMousePointerPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(0)});
+
+    Arrive(kOtherKeyboardPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+    Arrive(kMousePointerPath);
+    Arrive(kMouseKeyboardPath);
+    Arrive(kMouseVendorPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(1)});
+}
+
+TEST_F(HidDeviceMonitorTest, TurnsEventReportsIntoEventPosts) {
+    FakeCollection vendor = MouseVendor();
+    vendor.inputReports = {
+        EventReport(0x3000, 3),
+        EventReport(0x1234, 1),                      // unknown class
+        {0x0C, 0x00, 0xB0, 0x02},                    // short
+        {0x01, 0x00, 0xB0, 0x02, 0x00, 0, 0, 0, 0},  // another report ID
+        EventReport(0xB000, 2),
+        EventReport(0xA000, 1),
+    };
+    ASSERT_NO_FATAL_FAILURE(Start({MousePointer(), vendor}));
+    ASSERT_NO_FATAL_FAILURE(WaitUntilReportsHandled(kMouseVendorPath));
+    EXPECT_EQ(host_.Take(), (std::vector<Posted>{Event(0x3000, 3), Event(0xB000, 2), Event(0xA000, 1)}));
+
+    const std::vector<FakeHidSystem::Opened> opens = fake_->ioOpens();
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].path, kMouseVendorPath);
+    EXPECT_NE(opens[0].flags & FILE_FLAG_OVERLAPPED, 0u);
+
+    EXPECT_EQ(library_->CloseDevMonitor(), 1);
+    EXPECT_EQ(fake_->cancelledReads(), 1) << "the pending read was not cancelled";
+    EXPECT_EQ(fake_->openHandles(), 0);
+}
+
+// The mouse plugged in after the monitor started, then pulled out: its reader
+// starts with it and ends with it.
+TEST_F(HidDeviceMonitorTest, ReadsEventsWhileTheMouseIsAttached) {
+    FakeCollection vendor = MouseVendor();
+    vendor.present = false;
+    vendor.inputReports = {EventReport(0x6000, 15)};
+    FakeCollection pointer = MousePointer();
+    pointer.present = false;
+    ASSERT_NO_FATAL_FAILURE(Start({pointer, vendor}));
+    EXPECT_EQ(fake_->ioOpens().size(), 0u);
+
+    fake_->SetPresent(kMousePointerPath, true);
+    fake_->SetPresent(kMouseVendorPath, true);
+    Arrive(kMousePointerPath);
+    Arrive(kMouseVendorPath);
+    ASSERT_NO_FATAL_FAILURE(WaitUntilReportsHandled(kMouseVendorPath));
+    EXPECT_EQ(host_.Take(), (std::vector<Posted>{Connection(1), Event(0x6000, 15)}));
+
+    // Pulled out: the pending read fails before the notices come.
+    fake_->SetPresent(kMouseVendorPath, false);
+    fake_->SetPresent(kMousePointerPath, false);
+    Remove(kMouseVendorPath);
+    Remove(kMousePointerPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(0)});
+    EXPECT_EQ(fake_->openHandles(), 0) << "the reader kept the removed device open";
+}
+
+}  // namespace
+}  // namespace korvid::hid::testing
