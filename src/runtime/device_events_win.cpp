@@ -29,6 +29,12 @@ LRESULT CKorvidWnd::OnDeviceConnection(WPARAM wParam, LPARAM) {
 }
 
 void CKorvidWnd::DispatchDeviceEvent(EventCode code) {
+    // A removal while an attach is still settling cancels it, even when the
+    // state says removed already (the attach has not taken effect yet).
+    if (attachPending_ && EventClassOf(code) == EVENT_CONNECTION && EventArgumentOf(code) == kConnectionRemoved) {
+        RemoveDevice();
+        return;
+    }
     const DeviceEventAction action =
         working_.Read([&](const ShareData& image) { return DecideDeviceEvent(code, image, host.deviceState); });
     switch (action.action) {

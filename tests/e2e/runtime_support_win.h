@@ -1,0 +1,105 @@
+// What the tests of the host's life after start-up share: the messages the
+// host posts to the other programs, bounded polling, images as records, the
+// frames in the simulated driver's log, and the stand-in program copied under
+// a chosen name, started by the test or by the host, with the log of its
+// starts (KORVID_TEST_PROGRAM_LOG).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "config/share_data.h"
+#include "driver_log_win.h"
+#include "recorder_window_win.h"
+
+namespace korvid::e2e {
+
+// Host to customizer and to the on-screen display.
+inline constexpr UINT WM_UI_PROFILE_CHANGED = 1255;
+inline constexpr UINT WM_UI_STAGE_CHANGED = 1257;
+inline constexpr UINT WM_OSD_SHOW = 1324;
+inline constexpr WPARAM kOsdShowWParam = 40;
+
+// Event classes of WM_DEVICE_EVENT (wParam); the argument goes in lParam.
+inline constexpr WPARAM kEventProfile = 0x3000;
+inline constexpr WPARAM kEventLaunchProgram = 0x6000;
+inline constexpr WPARAM kEventConnection = 0x7F00;
+inline constexpr WPARAM kEventOpenCustomizer = 0xA000;
+inline constexpr WPARAM kEventDpiStage = 0xB000;
+
+// WM_DEVICE_CONNECTION (wParam).
+inline constexpr WPARAM kAttached = 1;
+inline constexpr WPARAM kRemoved = 0;
+
+// Asks the condition every 20 ms until it holds or the time is up; its last
+// answer. The time bounds the wait; it is no expectation about speed.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+std::unique_ptr<ShareData> ImageOf(std::span<const std::uint8_t> bytes);
+std::vector<std::uint8_t> BytesOf(const ShareData& image);
+// Writes the text with its terminator into a record's text array.
+void SetText(char16_t* field, std::size_t capacity, const std::wstring& text);
+
+// activeProfile of the image in the shared section; nothing when it cannot be read.
+std::optional<int> SectionActiveProfile();
+
+// The frames the host sent, as the log writes them ("3 04 00 FF": length,
+// then the bytes), of the calls from index `from` on.
+std::vector<std::string> SentFrames(const std::vector<DriverCall>& log, std::size_t from = 0);
+// How many of those frames begin with these bytes ("0B" for CMD_END).
+std::size_t CountFrames(const std::vector<DriverCall>& log, const std::string& firstBytes, std::size_t from = 0);
+// The number of calls of the entry point in the log from index `from` on.
+std::size_t CountCalls(const std::vector<DriverCall>& log, const std::string& entryPoint, std::size_t from = 0);
+
+// Returns once the recorder has handled everything posted to it before: the
+// test posts a message of its own and waits for it.
+bool FlushRecorder(const RecorderWindow& recorder);
+
+// Copies the built stand-in program to this path (a Windows path).
+bool StageStandIn(const std::wstring& path);
+
+// One start of a stand-in as its log records it.
+struct ProgramStart {
+    std::wstring path;
+    std::wstring arguments;
+    // The file name after the last backslash.
+    std::wstring FileName() const;
+};
+// Every start recorded in the log; nothing when it does not exist yet.
+std::vector<ProgramStart> ReadProgramStarts(const std::wstring& logPath);
+// The file names of those starts.
+std::vector<std::wstring> StartedFileNames(const std::wstring& logPath);
+
+// A stand-in started by the test. The destructor ends it when it still runs.
+class ChildProgram {
+public:
+    static std::unique_ptr<ChildProgram> Start(const std::wstring& exe, const std::wstring& arguments);
+    ~ChildProgram();
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+
+    DWORD Id() const { return processId_; }
+
+private:
+    ChildProgram(HANDLE process, DWORD processId) : process_(process), processId_(processId) {}
+
+    HANDLE process_;
+    DWORD processId_;
+};
+
+// The id of the process that owns the foreground window; 0 without one.
+DWORD ForegroundProcessId();
+
+// Ends every process that owns a top-level window with this title, asking
+// with WM_CLOSE first; false when one is still there afterwards.
+bool CloseWindowsTitled(const wchar_t* title);
+
+}  // namespace korvid::e2e

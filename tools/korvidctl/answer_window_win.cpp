@@ -1,0 +1,69 @@
+#include "answer_window_win.h"
+
+#include <algorithm>
+
+#include "app/host_messages.h"
+
+namespace korvid::ctl {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KorvidctlAnswerWindow";
+// How often the wait looks whether the host window still exists.
+constexpr DWORD kHostCheckMs = 200;
+
+// What the window procedure saw; one answer window per process.
+bool enableApplySeen = false;
+bool closeSeen = false;
+
+}  // namespace
+
+LRESULT CALLBACK AnswerWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_UI_ENABLE_APPLY) {
+        enableApplySeen = true;
+        return 0;
+    }
+    if (message == WM_CLOSE) {
+        closeSeen = true;  // recorded; the window stays until korvidctl is done
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+AnswerWindow::AnswerWindow() {
+    enableApplySeen = false;
+    closeSeen = false;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &AnswerWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kClassName;
+    (void)RegisterClassExW(&windowClass);  // a failure shows as a failed CreateWindowExW
+    // Top-level (not message-only, which FindWindowW does not see), never shown.
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kCustomizerWindowTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, instance, nullptr);
+}
+
+AnswerWindow::~AnswerWindow() {
+    if (window_ != nullptr) (void)DestroyWindow(window_);  // nothing to do about a failure
+}
+
+Answer AnswerWindow::Wait(HWND host, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (enableApplySeen) return Answer::kEnableApply;
+        if (closeSeen) return Answer::kClosed;
+        if (!IsWindow(host)) return Answer::kHostGone;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline) return Answer::kTimedOut;
+        const DWORD slice = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, kHostCheckMs));
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, slice, QS_ALLINPUT);  // woken by a message or the time
+    }
+}
+
+}  // namespace korvid::ctl

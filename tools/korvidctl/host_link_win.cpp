@@ -1,0 +1,56 @@
+#include "host_link_win.h"
+
+#include <cstring>
+#include <memory>
+
+#include "app/host_messages.h"
+#include "config/image_repair.h"
+#include "console_win.h"
+
+namespace korvid::ctl {
+
+HostLink HostLink::Find(bool needWindow) {
+    HostLink link;
+    link.needWindow_ = needWindow;
+    link.window_ = FindWindowW(nullptr, kHostWindowTitle);
+    link.mutex_.reset(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName));
+    link.mapping_.reset(OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, kSectionName));
+    if (link.mapping_) {
+        link.view_.reset(MapViewOfFile(link.mapping_.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, kImageSize));
+    }
+    return link;
+}
+
+std::string HostLink::Missing() const {
+    std::string missing;
+    const auto add = [&](const std::string& what) { missing += (missing.empty() ? "" : ", ") + what; };
+    if (needWindow_ && window_ == nullptr) add("the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
+    if (!mutex_) add("the section mutex \"" + ToUtf8(kSectionMutexName) + "\"");
+    if (!mapping_) {
+        add("the shared section \"" + ToUtf8(kSectionName) + "\"");
+    } else if (!view_) {
+        add("a view of the shared section \"" + ToUtf8(kSectionName) + "\" (smaller than an image?)");
+    }
+    return missing;
+}
+
+bool HostLink::WithImage(const std::function<bool(ShareData& image)>& use, std::string& error) {
+    const DWORD wait = WaitForSingleObject(mutex_.get(), kMutexTimeoutMs);
+    // An abandoned mutex is ours all the same; what we read is repaired.
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
+        error = wait == WAIT_TIMEOUT ? "the section mutex was not released within 30 s"
+                                     : "waiting for the section mutex failed";
+        return false;
+    }
+    struct Release {
+        HANDLE mutex;
+        ~Release() { (void)ReleaseMutex(mutex); }  // we own it: cannot fail
+    } release{mutex_.get()};
+    auto image = std::make_unique<ShareData>();
+    std::memcpy(image.get(), view_.get(), kImageSize);
+    (void)RepairImage(*image);  // the image is used as repaired; nothing to report
+    if (use(*image)) std::memcpy(view_.get(), image.get(), kImageSize);
+    return true;
+}
+
+}  // namespace korvid::ctl

@@ -1,0 +1,49 @@
+// The host's named objects as korvidctl sees them: the host window, the
+// section mutex and the shared section. korvidctl only opens them, never
+// creates them: a customizer-side program that created the mutex first would
+// stop the next host from starting.
+//
+// Every wait here is bounded; korvidctl is a client and must never hang on a
+// host that holds the mutex forever.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "app/unique_resource_win.h"
+#include "config/share_data.h"
+
+namespace korvid::ctl {
+
+inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
+inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
+inline constexpr DWORD kMutexTimeoutMs = 30000;
+
+class HostLink {
+public:
+    // Opens what exists; needWindow says whether the host window is required.
+    static HostLink Find(bool needWindow);
+
+    // "" when everything needed is there; otherwise which objects are missing,
+    // by name, for the message of exit code 2.
+    std::string Missing() const;
+
+    HWND Window() const { return window_; }
+
+    // Runs use(image) with the section mutex held: the image is a copy of the
+    // section, repaired; when use returns true the image is written back
+    // before the mutex is released. False when the mutex was not obtained in
+    // time (error says why).
+    bool WithImage(const std::function<bool(ShareData& image)>& use, std::string& error);
+
+private:
+    bool needWindow_ = false;
+    HWND window_ = nullptr;
+    UniqueHandle mutex_;
+    UniqueHandle mapping_;
+    UniqueMappedView view_;
+};
+
+}  // namespace korvid::ctl
