@@ -14,20 +14,10 @@
 #include "device/command_frame.h"
 #include "device/dpi_command.h"
 #include "device/lighting_command.h"
+#include "hex_text.h"
 
 namespace korvid {
 namespace {
-
-std::string Hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X ", b);
-        text += cell;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
 
 std::unique_ptr<ShareData> Defaults() {
     auto image = std::make_unique<ShareData>();

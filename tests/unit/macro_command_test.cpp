@@ -9,19 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "hex_text.h"
+
 namespace korvid {
 namespace {
-
-std::string Hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X ", b);
-        text += cell;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
 
 // What the frame must be: zeros everywhere except the bytes placed.
 class ExpectedFrame {

@@ -13,22 +13,12 @@
 #include "config/factory_defaults.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
+#include "hex_text.h"
 
 namespace korvid {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string Hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X ", b);
-        text += cell;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
 
 std::string Ascii(std::u16string_view text) { return std::string(text.begin(), text.end()); }
 
