@@ -341,6 +341,37 @@ TEST_F(KorvidctlTest, EventPostsWhatTheMouseWould) {
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
 }
 
+// listen stands in for the customizer's window; stop ends the host as log-off
+// does. Together they let a script follow the whole conversation.
+TEST_F(KorvidctlTest, ListenHearsTheHostAndStopEndsIt) {
+    auto host = StartHostAfterFirstPush();
+    ASSERT_NE(host, nullptr);
+    CtlRun heard;
+    {
+        std::jthread listener([&] { heard = RunCtlOnAnyThread({L"listen", L"20000", L"--count", L"2"}); });
+        const ULONGLONG deadline = GetTickCount64() + kMessageTimeoutMs;
+        while (FindWindowW(nullptr, kCustomizerTitle) == nullptr && GetTickCount64() < deadline) Sleep(20);
+        ASSERT_NE(FindWindowW(nullptr, kCustomizerTitle), nullptr) << "listen opened no window";
+        // A second listener would split the host's messages: refused.
+        const CtlRun second = RunCtl({L"listen", L"1000"});
+        EXPECT_EQ(second.exitCode, 1u) << second.err;
+        EXPECT_EQ(RunCtl({L"event", L"stage", L"2"}).exitCode, 0u);
+        EXPECT_EQ(RunCtl({L"event", L"profile", L"4"}).exitCode, 0u);
+    }
+    EXPECT_EQ(heard.exitCode, 0u) << heard.out << heard.err;
+    EXPECT_NE(heard.out.find("WM_UI_STAGE_CHANGED"), std::string::npos) << heard.out;
+    EXPECT_NE(heard.out.find("WM_UI_PROFILE_CHANGED"), std::string::npos) << heard.out;
+    EXPECT_NE(heard.out.find("heard 2 message(s)"), std::string::npos) << heard.out;
+
+    const CtlRun quiet = RunCtl({L"listen", L"300", L"--count", L"1"});
+    EXPECT_EQ(quiet.exitCode, 3u) << "nothing was said, so the count was not reached";
+
+    const CtlRun stop = RunCtl({L"stop"});
+    EXPECT_EQ(stop.exitCode, 0u) << stop.out << stop.err;
+    EXPECT_NE(stop.out.find("the host ended with exit code 0"), std::string::npos) << stop.out;
+    EXPECT_EQ(host->WaitForExit(kExitTimeoutMs), kExitOk);
+}
+
 TEST_F(KorvidctlTest, WithoutAHostNamesWhatIsMissing) {
     const struct {
         std::vector<std::wstring> args;
@@ -351,6 +382,7 @@ TEST_F(KorvidctlTest, WithoutAHostNamesWhatIsMissing) {
          "\"T593K_Gaming_Mouse_Mutex_Object\", the shared section \"T593K_Gaming_Mouse_ShareData\""},
         {{L"show"}, "missing the section mutex \"T593K_Gaming_Mouse_Mutex_Object\", the shared section"},
         {{L"event", L"attach"}, "missing the host window"},
+        {{L"stop"}, "missing the host window"},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(testing::PrintToString(c.args.front()));

@@ -9,6 +9,7 @@
 
 #include "commands_win.h"
 #include "console_win.h"
+#include "listen_win.h"
 
 namespace {
 
@@ -26,12 +27,16 @@ constexpr char kUsage[] =
     "  event profile N | stage N | button N | open-customizer | attach | remove\n"
     "                                      post what the mouse's driver would post to the host\n"
     "  frames LOG                          decode the log of the simulated hiddriver.dll\n"
+    "  listen MS [--count N]               act as the customizer's window for MS milliseconds (or until N\n"
+    "                                      messages) and print what the host posts to it\n"
+    "  stop [MS]                           end the host (WM_CLOSE to its window) and wait for it to exit\n"
     "\n"
     "Field names follow the records: activeProfile, profiles[K].FIELD, profiles[K].FIELD[I],\n"
     "profiles[K].buttons[J].FIELD, profiles[K].buttons[J].events[E].key|state|delay, dpiChanged[K],\n"
     "buttonChanged[K][J]; korvidctl export lists them all. Numbers are decimal or 0x hex, colours #RRGGBB.\n"
     "\n"
-    "Exit codes: 0 done, 1 refused (nothing changed), 2 no host running, 3 not confirmed or not saved.\n";
+    "Exit codes: 0 done, 1 refused (nothing changed), 2 no host running, 3 not confirmed, not saved, or not\n"
+    "heard in time.\n";
 
 }  // namespace
 
@@ -52,6 +57,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "import") return RunImport(rest);
     if (command == "event") return RunEvent(rest);
     if (command == "frames") return RunFrames(rest);
+    if (command == "listen") return RunListen(rest);
+    if (command == "stop") return RunStop(rest);
     if (command == "help" || command == "--help" || command == "-h" || command == "/?") {
         Out(kUsage);
         return kExitOk;
