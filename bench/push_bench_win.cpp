@@ -16,108 +16,27 @@
 // ratio wall / (accepted x 100 ms), and the median and worst reply time.
 // Frame stamps are GetTickCount64 values, which under Wine move in steps of up
 // to about 16 ms; the replies are timed with QueryPerformanceCounter.
-#include <shlobj.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "bench_host_win.h"
 #include "config/factory_defaults.h"
 #include "config/share_data.h"
 
 namespace {
 
-constexpr wchar_t kHostWindowTitle[] = L"QIV_Brennox_2_Gaming mouse_Korvid";
-constexpr std::uint8_t kCmdEnd = 0x0B;
+using namespace korvid::bench;
+
 constexpr std::uint8_t kFunctionMacro = 16;
-constexpr double kFramePauseMs = 100.0;
 constexpr int kProbes = 100;
 constexpr DWORD kProbeSpacingMs = 10;
-constexpr UINT kProbeTimeoutMs = 5000;
-constexpr DWORD kWaitMs = 60000;
-constexpr DWORD kPollMs = 5;
-
-std::wstring Widen(const char* text) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n - 1 : 0), L'\0');
-    if (n > 1) (void)MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), n);
-    return wide;
-}
-
-// "/work/build/x" -> "Z:\work\build\x".
-std::wstring WinePath(const char* unixPath) {
-    std::wstring path = L"Z:" + Widen(unixPath);
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::optional<std::string> ReadText(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::string text;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0 && got != 0) text.append(chunk, got);
-    (void)CloseHandle(file);
-    return text;
-}
-
-bool WriteBytes(const std::wstring& path, const void* data, DWORD size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, data, size, &written, nullptr) != 0 && written == size;
-    return CloseHandle(file) != 0 && ok;
-}
-
-// One SetFeature line of the simulated driver's log:
-// "<ms> SetFeature <length> <byte> ... -> <result>".
-struct Frame {
-    std::uint64_t ms = 0;
-    std::uint8_t command = 0;
-    bool accepted = false;
-};
-
-std::vector<Frame> FramesInLog(const std::wstring& path) {
-    std::vector<Frame> frames;
-    const auto text = ReadText(path);
-    if (!text) return frames;
-    std::istringstream lines(*text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream in(line);
-        std::string entryPoint;
-        Frame frame;
-        unsigned length = 0;
-        std::string firstByte;
-        if (!(in >> frame.ms >> entryPoint >> length >> firstByte) || entryPoint != "SetFeature") continue;
-        const std::size_t arrow = line.rfind(" -> ");
-        if (arrow == std::string::npos) continue;  // a line still being written
-        frame.command = static_cast<std::uint8_t>(std::stoul(firstByte, nullptr, 16));
-        frame.accepted = std::strtol(line.c_str() + arrow + 4, nullptr, 10) != 0;
-        frames.push_back(frame);
-    }
-    return frames;
-}
-
-template <typename Done>
-bool WaitUntil(Done done, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (!done()) {
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(kPollMs);
-    }
-    return true;
-}
 
 // The configuration of a scenario: the factory defaults with `macros` macro
 // buttons, eight to a profile in the slots that are unassigned by default.
@@ -139,12 +58,6 @@ std::unique_ptr<korvid::ShareData> ConfigWithMacros(int macros) {
     return image;
 }
 
-std::wstring DataFolder() {
-    wchar_t appData[MAX_PATH] = {};
-    (void)SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, appData);
-    return std::wstring(appData) + L"\\QIV Brennox 2";
-}
-
 struct Figures {
     std::size_t frames = 0;
     std::size_t accepted = 0;
@@ -154,81 +67,14 @@ struct Figures {
     std::optional<DWORD> exitCode;
 };
 
-class Host {
-public:
-    ~Host() {
-        if (process_.hProcess == nullptr) return;
-        if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-            (void)TerminateProcess(process_.hProcess, 0xDEAD);
-        (void)CloseHandle(process_.hProcess);
-        (void)CloseHandle(process_.hThread);
-    }
-
-    bool Start(const std::wstring& exe, const std::wstring& log) {
-        // The host inherits this environment: only the log is switched on.
-        for (const wchar_t* name :
-             {L"KORVID_SIM_OPEN", L"KORVID_SIM_SETFEATURE", L"KORVID_SIM_FAIL_EVERY", L"KORVID_SIM_DELAY_MS"}) {
-            (void)SetEnvironmentVariableW(name, nullptr);
-        }
-        (void)SetEnvironmentVariableW(L"KORVID_SIM_LOG", log.c_str());
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                              &startup, &process_) != 0;
-    }
-
-    // The host window once its thread answers, that is after the start-up.
-    HWND WaitForWindow() {
-        HWND window = nullptr;
-        const bool found = WaitUntil(
-            [&] {
-                window = FindWindowW(nullptr, kHostWindowTitle);
-                DWORD owner = 0;
-                if (window != nullptr) (void)GetWindowThreadProcessId(window, &owner);
-                DWORD_PTR ignored = 0;
-                return owner == process_.dwProcessId &&
-                       SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &ignored) != 0;
-            },
-            kWaitMs);
-        return found ? window : nullptr;
-    }
-
-    std::optional<DWORD> Close(HWND window) {
-        (void)PostMessageW(window, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(process_.hProcess, kWaitMs) != WAIT_OBJECT_0) return std::nullopt;
-        DWORD code = 0;
-        (void)GetExitCodeProcess(process_.hProcess, &code);
-        return code;
-    }
-
-private:
-    PROCESS_INFORMATION process_{};
-};
-
 std::optional<Figures> RunScenario(const std::wstring& workDir, int macros) {
     const std::wstring dir = workDir + L"\\macros" + std::to_wstring(macros);
-    const std::wstring install = dir + L"\\install\\";
     const std::wstring log = dir + L"\\driver.log";
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(dir), error);
-    std::filesystem::create_directories(std::filesystem::path(install), error);
-    if (!CopyFileW(WinePath(KORVID_EXE_PATH).c_str(), (install + L"Korvid.exe").c_str(), FALSE) ||
-        !CopyFileW(WinePath(KORVID_SIM_DRIVER_PATH).c_str(), (install + L"hiddriver.dll").c_str(), FALSE)) {
-        std::fprintf(stderr, "cannot stage the install folder\n");
-        return std::nullopt;
-    }
-    const std::wstring config = DataFolder() + L"\\Config";
-    std::filesystem::create_directories(std::filesystem::path(config), error);
-    const auto image = ConfigWithMacros(macros);
-    if (!WriteBytes(config + L"\\Config.data", image.get(), korvid::kImageSize)) {
-        std::fprintf(stderr, "cannot write Config.data\n");
-        return std::nullopt;
-    }
+    const auto exe = StageHost(dir, *ConfigWithMacros(macros));
+    if (!exe) return std::nullopt;
 
     Host host;
-    if (!host.Start(install + L"Korvid.exe", log)) {
+    if (!host.Start(*exe, log)) {
         std::fprintf(stderr, "cannot start Korvid.exe\n");
         return std::nullopt;
     }
@@ -285,7 +131,7 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main() {
-    const std::wstring workDir = WinePath(KORVID_BENCH_WORK_DIR);
+    const std::wstring workDir = WorkDir();
     std::printf("push of everything, Korvid.exe with the simulated hiddriver.dll under Wine\n");
     std::printf("%-7s %7s %9s %9s %16s %16s %16s\n", "macros", "frames", "accepted", "wall ms", "wall/(acc*100)",
                 "reply median ms", "reply worst ms");

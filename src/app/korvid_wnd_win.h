@@ -75,9 +75,8 @@ private:
     UniqueIcon trayIcon_;
     UINT taskbarCreatedMessage_ = 0;  // registered "TaskbarCreated": the shell restarted
     UniqueHandle workerQueueReady_;   // set by the worker once its message queue exists
-    bool acquiring_ = false;
-    bool attachPending_ = false;  // an attach waits for the device to settle         // OnCreate has begun taking
-                                  // resources that are not yet released
+    bool acquiring_ = false;          // OnCreate has begun taking resources that are not yet released
+    bool attachPending_ = false;      // an attach waits for the device to settle
 };
 
 }  // namespace korvid
