@@ -13,18 +13,6 @@
 namespace korvid::e2e {
 namespace {
 
-std::unique_ptr<ShareData> ImageOf(const std::vector<std::uint8_t>& bytes) {
-    auto image = std::make_unique<ShareData>();
-    std::memcpy(image.get(), bytes.data(), kImageSize);
-    return image;
-}
-
-std::vector<std::uint8_t> BytesOf(const ShareData& image) {
-    std::vector<std::uint8_t> bytes(kImageSize);
-    std::memcpy(bytes.data(), &image, kImageSize);
-    return bytes;
-}
-
 void SetText(char16_t* text, const char16_t* value) {
     std::memcpy(text, value, (std::char_traits<char16_t>::length(value) + 1) * 2);
 }

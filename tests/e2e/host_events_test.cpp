@@ -55,7 +55,7 @@ protected:
         ASSERT_TRUE(host.Post(WM_DEVICE_EVENT, kEventProfile, activeProfile + 1));
         osdShows_.emplace_back(kOsdShowWParam, OsdProfile(activeProfile));
         ++profileNotes_;
-        ASSERT_TRUE(WaitUntil([&] { return osd_->Count(WM_OSD_SHOW) > shown; }, kMessageTimeoutMs))
+        ASSERT_TRUE(PollUntil([&] { return osd_->Count(WM_OSD_SHOW) > shown; }, kMessageTimeoutMs))
             << "the host did not answer the profile event";
         if (customizer_) {
             ASSERT_TRUE(FlushRecorder(*customizer_));
@@ -211,13 +211,13 @@ TEST_F(HostEventsTest, LaunchButtonOpensTheProgramOfItsSlotInTheActiveProfile) {
         if (c.wParam == kEventProfile) osdShows_.emplace_back(kOsdShowWParam, OsdProfile(c.activeProfile));
         Settle(*host, c.activeProfile);
         // The shell has started the program; its record follows when it runs.
-        (void)WaitUntil([&] { return ReadProgramStarts(programLog).size() >= c.started.size(); }, kMessageTimeoutMs);
+        (void)PollUntil([&] { return ReadStandInStarts(programLog).size() >= c.started.size(); }, kMessageTimeoutMs);
         EXPECT_EQ(StartedFileNames(programLog), c.started);
     }
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
 
     // Long after: no program that should not run has started late.
-    const auto starts = ReadProgramStarts(programLog);
+    const auto starts = ReadStandInStarts(programLog);
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(lstrcmpiW(starts[0].path.c_str(), (install_.TestDir() + L"LaunchA.exe").c_str()), 0) << starts[0].path;
     EXPECT_EQ(lstrcmpiW(starts[1].path.c_str(), (install_.TestDir() + L"LaunchD.exe").c_str()), 0) << starts[1].path;
@@ -245,7 +245,7 @@ TEST_F(HostEventsTest, OpenCustomizerButtonBringsUpOrStartsTheCustomizer) {
     EXPECT_EQ(customizer_->Count(WM_ACTIVATE), 0u);
 
     ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 1));
-    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == customizer; }, kMessageTimeoutMs))
+    EXPECT_TRUE(PollUntil([&] { return GetForegroundWindow() == customizer; }, kMessageTimeoutMs))
         << "the open customizer was not brought to the front";
 
     customizer_.reset();
@@ -253,18 +253,18 @@ TEST_F(HostEventsTest, OpenCustomizerButtonBringsUpOrStartsTheCustomizer) {
     Settle(*host, 0);
     Settle(*host, 0);
     ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 1));
-    EXPECT_TRUE(WaitUntil([&] { return !ReadProgramStarts(programLog).empty(); }, kMessageTimeoutMs))
+    EXPECT_TRUE(PollUntil([&] { return !ReadStandInStarts(programLog).empty(); }, kMessageTimeoutMs))
         << "Option.exe was not started";
     // The stand-in named Option.exe opens a window with the customizer's title.
-    EXPECT_TRUE(WaitUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 1; }, kMessageTimeoutMs));
+    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 1; }, kMessageTimeoutMs));
 
     // The host closes the customizer when it ends.
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
-    EXPECT_TRUE(WaitUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 0; }, kMessageTimeoutMs))
+    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 0; }, kMessageTimeoutMs))
         << "the started customizer was not closed";
     EXPECT_TRUE(CloseWindowsTitled(kCustomizerTitle));
 
-    const auto starts = ReadProgramStarts(programLog);
+    const auto starts = ReadStandInStarts(programLog);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].FileName(), L"Option.exe");
     // The install folder, however the host joins it with the name.
@@ -285,9 +285,9 @@ TEST_F(HostEventsTest, AttachPushesEverythingOnceAndRemovalStopsPushesAndClosesT
 
     // An attach while the mouse is attached since start-up does nothing. It
     // arrives when the start-up push begins, which lasts over two seconds.
-    ASSERT_TRUE(WaitUntil([&] { return CountCalls(DriverLog(), "SetFeature") > 0; }, kMessageTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountCalls(DriverLog(), "SetFeature") > 0; }, kMessageTimeoutMs));
     ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B") == 1; }, kPushTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B") == 1; }, kPushTimeoutMs));
     const std::vector<DriverCall> startUp = DriverLog();
     const std::vector<std::string> fullPush = SentFrames(startUp);
     ASSERT_EQ(fullPush.size(), kFullPushFrames);
@@ -310,12 +310,12 @@ TEST_F(HostEventsTest, AttachPushesEverythingOnceAndRemovalStopsPushesAndClosesT
         // it still finds the mouse removed: answered at once, nothing pushed.
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL));
-        ASSERT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) == 2; }, kMessageTimeoutMs));
+        ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) == 2; }, kMessageTimeoutMs));
         ASSERT_TRUE(
-            WaitUntil([&] { return CountCalls(DriverLog(), "Open_FeatureDevice", removedAt) > 0; }, kMessageTimeoutMs));
+            PollUntil([&] { return CountCalls(DriverLog(), "Open_FeatureDevice", removedAt) > 0; }, kMessageTimeoutMs));
         // Once more while the push runs (over two seconds): nothing.
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
-        ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B", removedAt) > 0; }, kPushTimeoutMs));
+        ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", removedAt) > 0; }, kPushTimeoutMs));
 
         std::vector<std::string> expected = {"Close_FeatureDevice -> 1", "Open_FeatureDevice -> 1"};
         for (const std::string& frame : fullPush) expected.push_back("SetFeature " + frame + " -> 1");
@@ -345,20 +345,20 @@ TEST_F(HostEventsTest, RemovalWhileAnAttachSettlesCancelsTheAttach) {
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", log}, {L"KORVID_SIM_OPEN", c.openResults}});
         ASSERT_NE(host, nullptr);
         if (c.removeFirst) {
-            ASSERT_TRUE(WaitUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
+            ASSERT_TRUE(PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
             ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
         }
         const std::size_t before = ReadDriverLog(log).size();
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
 
-        EXPECT_FALSE(WaitUntil([&] { return CountCalls(ReadDriverLog(log), "Open_FeatureDevice", before) > 0; },
+        EXPECT_FALSE(PollUntil([&] { return CountCalls(ReadDriverLog(log), "Open_FeatureDevice", before) > 0; },
                                kBeyondSettleMs))
             << "the device was opened after it had been removed again";
         // Still removed: apply-all is answered at once and nothing is pushed.
         const std::size_t answered = customizer_->Count(WM_UI_ENABLE_APPLY);
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL));
-        EXPECT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) > answered; }, kMessageTimeoutMs));
+        EXPECT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) > answered; }, kMessageTimeoutMs));
         EXPECT_EQ(CountCalls(ReadDriverLog(log), "SetFeature", before), 0u);
         EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
     }

@@ -98,7 +98,7 @@ TEST_F(HostTest, AFaultyPushKeepsTheWindowAnsweringAndTheNextPushIsComplete) {
         EXPECT_EQ(Results(faulty), c.faultyResults);
 
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL, 7, 0));
-        ASSERT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) == 2; }, kPushTimeoutMs))
+        ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) == 2; }, kPushTimeoutMs))
             << "the customizer was not told after the next push";
         const auto next = FramesFrom(LoggedFrames(ReadDriverLog(log)), sofar.size());
         EXPECT_THAT(HexFrames(next), ElementsAreArray(expected)) << "the next push";
@@ -143,20 +143,20 @@ TEST_F(HostTest, AnAttachAfterAFailedOpenOrARemovalInAPushBringsACompletePush) {
         ASSERT_TRUE(loaded.has_value());
 
         if (c.removedInPush) {
-            ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadDriverLog(log), "SetFeature") >= 3; }, kPushTimeoutMs));
+            ASSERT_TRUE(PollUntil([&] { return CountCalls(ReadDriverLog(log), "SetFeature") >= 3; }, kPushTimeoutMs));
             ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
         }
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL, 7, 0));
         EXPECT_TRUE(customizer_->WaitFor(WM_UI_ENABLE_APPLY, kMessageTimeoutMs).has_value())
             << "apply-all without the mouse was not answered at once";
         if (c.attachAfterPushEnds) {
-            ASSERT_TRUE(WaitUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
+            ASSERT_TRUE(PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
         }
 
         const std::size_t before = ReadDriverLog(log).size();
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
         std::optional<std::vector<LoggedFrame>> pushed;
-        EXPECT_TRUE(WaitUntil([&] { return (pushed = PushAfterReopen(ReadDriverLog(log), before)).has_value(); },
+        EXPECT_TRUE(PollUntil([&] { return (pushed = PushAfterReopen(ReadDriverLog(log), before)).has_value(); },
                               kPushTimeoutMs))
             << "no complete push after the attach";
         if (pushed) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "host_test_fixture_win.h"
+#include "pointer_registry_win.h"
 #include "runtime_support_win.h"
 #include "shared_section_win.h"
 
@@ -27,63 +28,12 @@ namespace {
 
 constexpr DWORD kPushTimeoutMs = 30000;
 
-struct RegistryName {
-    const wchar_t* key;
-    const wchar_t* value;
-};
-
-constexpr std::size_t kPointerValueCount = 6;
-constexpr RegistryName kPointerValues[kPointerValueCount] = {
-    {L"Control Panel\\Mouse", L"DoubleClickSpeed"}, {L"Control Panel\\Mouse", L"MouseSensitivity"},
-    {L"Control Panel\\Mouse", L"MouseSpeed"},       {L"Control Panel\\Mouse", L"MouseThreshold1"},
-    {L"Control Panel\\Mouse", L"MouseThreshold2"},  {L"Control Panel\\Desktop", L"WheelScrollLines"},
-};
-
-// The six values in the order above; nullptr: no such value.
+// The six values in the order of kPointerValues; nullptr: no such value.
 using PointerTexts = std::array<const wchar_t*, kPointerValueCount>;
 
 // What Wine records for SPI_SETMOUSESPEED (see above).
 constexpr const wchar_t* kWineSpeedRecord = L"0";
 constexpr const wchar_t* kMissing = L"<missing>";
-
-struct StoredValue {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-};
-
-std::optional<StoredValue> ReadStored(const RegistryName& name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, name.key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-    StoredValue stored;
-    DWORD size = 0;
-    LONG result = RegQueryValueExW(key, name.value, nullptr, &stored.type, nullptr, &size);
-    if (result == ERROR_SUCCESS) {
-        stored.data.resize(size);
-        result = RegQueryValueExW(key, name.value, nullptr, &stored.type, stored.data.data(), &size);
-        stored.data.resize(size);
-    }
-    (void)RegCloseKey(key);
-    if (result != ERROR_SUCCESS) return std::nullopt;
-    return stored;
-}
-
-// Writes the value, or deletes it for nothing.
-bool Store(const RegistryName& name, const std::optional<StoredValue>& value) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, name.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    LONG result = ERROR_SUCCESS;
-    if (value) {
-        result =
-            RegSetValueExW(key, name.value, 0, value->type, value->data.data(), static_cast<DWORD>(value->data.size()));
-    } else {
-        result = RegDeleteValueW(key, name.value);
-        if (result == ERROR_FILE_NOT_FOUND) result = ERROR_SUCCESS;
-    }
-    (void)RegCloseKey(key);
-    return result == ERROR_SUCCESS;
-}
 
 std::optional<StoredValue> Text(const wchar_t* text) {
     if (text == nullptr) return std::nullopt;
@@ -145,28 +95,17 @@ void SetPointerFields(ProfileData& profile, const PointerFields& fields) {
     profile.pointerAcceleration = fields.pointerAcceleration;
 }
 
-class HostPointerTest : public HostTest {
+class HostPointerTest : public HostTestKeepingPointerSettings {
 protected:
-    void SetUp() override {
-        for (std::size_t i = 0; i < kPointerValueCount; ++i) saved_[i] = ReadStored(kPointerValues[i]);
-        HostTest::SetUp();
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < kPointerValueCount; ++i)
-            EXPECT_TRUE(Store(kPointerValues[i], saved_[i])) << "the user's value could not be restored";
-    }
-
     // Starts the host and waits for its start-up push, so that pushedImage
     // is the working copy as loaded.
     std::unique_ptr<HostProcess> StartAndSettle(const std::wstring& log) {
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", log}});
         if (host != nullptr) {
-            EXPECT_TRUE(WaitUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
+            EXPECT_TRUE(PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
         }
         return host;
     }
-
-    std::array<std::optional<StoredValue>, kPointerValueCount> saved_;
 };
 
 TEST_F(HostPointerTest, StartUpCapturesTheUsersSettingsIntoTheActiveProfile) {
@@ -307,7 +246,7 @@ TEST_F(HostPointerTest, CustomizerChangesApplyTheGroupsThatDifferFromTheLastPush
             const std::size_t answered = customizer_->Count(WM_UI_STAGE_CHANGED);
             ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, image->profiles[0].currentStage + 1));
             ASSERT_TRUE(
-                WaitUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > answered; }, kMessageTimeoutMs));
+                PollUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > answered; }, kMessageTimeoutMs));
         }
         EXPECT_EQ(ReadTexts(), Texts(c.after));
     }
@@ -348,7 +287,7 @@ TEST_F(HostPointerTest, ProfileChangeAppliesOnlyWhatDiffersFromTheSameProfileLas
         const std::size_t answered = customizer_->Count(WM_UI_PROFILE_CHANGED);
         ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, c.profileNumber));
         // The settings are applied before the customizer is told.
-        ASSERT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) > answered; }, kMessageTimeoutMs));
+        ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) > answered; }, kMessageTimeoutMs));
         EXPECT_EQ(ReadTexts(), Texts(c.after));
     }
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);

@@ -33,6 +33,7 @@
 #include "device/settings_push.h"
 #include "fault_support_win.h"
 #include "host_test_fixture_win.h"
+#include "pointer_registry_win.h"
 #include "push_helpers_win.h"
 #include "runtime_support_win.h"
 #include "shared_section_win.h"
@@ -194,68 +195,7 @@ std::size_t CountOf(const std::vector<LoggedFrame>& frames, std::uint8_t command
 
 // The Windows pointer settings the host applies from the random images end
 // up in this prefix's registry; they are put back afterwards.
-class HostStormTest : public HostTest {
-protected:
-    void SetUp() override {
-        for (std::size_t i = 0; i < kPointerValues.size(); ++i) saved_[i] = Read(kPointerValues[i]);
-        HostTest::SetUp();
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < kPointerValues.size(); ++i)
-            EXPECT_TRUE(Restore(kPointerValues[i], saved_[i])) << "the user's pointer setting could not be restored";
-    }
-
-private:
-    struct Name {
-        const wchar_t* key;
-        const wchar_t* value;
-    };
-    struct Stored {
-        DWORD type = REG_NONE;
-        std::vector<BYTE> data;
-    };
-    static constexpr std::array<Name, 6> kPointerValues = {{
-        {L"Control Panel\\Mouse", L"DoubleClickSpeed"},
-        {L"Control Panel\\Mouse", L"MouseSensitivity"},
-        {L"Control Panel\\Mouse", L"MouseSpeed"},
-        {L"Control Panel\\Mouse", L"MouseThreshold1"},
-        {L"Control Panel\\Mouse", L"MouseThreshold2"},
-        {L"Control Panel\\Desktop", L"WheelScrollLines"},
-    }};
-
-    static std::optional<Stored> Read(const Name& name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, name.key, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return std::nullopt;
-        Stored stored;
-        DWORD size = 0;
-        LONG result = RegQueryValueExW(key, name.value, nullptr, &stored.type, nullptr, &size);
-        if (result == ERROR_SUCCESS) {
-            stored.data.resize(size);
-            result = RegQueryValueExW(key, name.value, nullptr, &stored.type, stored.data.data(), &size);
-            stored.data.resize(size);
-        }
-        (void)RegCloseKey(key);
-        if (result != ERROR_SUCCESS) return std::nullopt;
-        return stored;
-    }
-    static bool Restore(const Name& name, const std::optional<Stored>& stored) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, name.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            return false;
-        LONG result = ERROR_SUCCESS;
-        if (stored) {
-            result = RegSetValueExW(key, name.value, 0, stored->type, stored->data.data(),
-                                    static_cast<DWORD>(stored->data.size()));
-        } else if ((result = RegDeleteValueW(key, name.value)) == ERROR_FILE_NOT_FOUND) {
-            result = ERROR_SUCCESS;
-        }
-        (void)RegCloseKey(key);
-        return result == ERROR_SUCCESS;
-    }
-
-    std::array<std::optional<Stored>, kPointerValues.size()> saved_;
-};
+class HostStormTest : public HostTestKeepingPointerSettings {};
 
 // Two storms: in the first the mouse stays attached (connection events carry
 // every argument but removal), so every apply-all is pushed; in the second it
@@ -313,7 +253,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
             retries += static_cast<std::size_t>(tries);
         }
         const ULONGLONG posted = GetTickCount64();
-        const bool through = WaitUntil(
+        const bool through = PollUntil(
             [&] {
                 return customizer_->Count(WM_UI_STAGE_CHANGED) >= expected.stageNotes ||
                        host->WaitForExit(0).has_value();
@@ -346,7 +286,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         const std::size_t stageNotes = customizer_->Count(WM_UI_STAGE_CHANGED);
         ASSERT_TRUE(host->Post(WM_HOST_RELOAD));
         ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, 3));
-        ASSERT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > stageNotes; }, kMessageTimeoutMs));
+        ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > stageNotes; }, kMessageTimeoutMs));
         repaired->profiles[repaired->activeProfile].currentStage = 2;
         std::vector<ByteRange> macroNumbers;
         for (int k = 0; k < kProfileCount; ++k) {
@@ -363,7 +303,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         // Pulled out and put back: the push of everything carries that image.
         if (!c.removals) {
             EXPECT_TRUE(
-                WaitUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1u + kApplyAlls; }, kPushTimeoutMs))
+                PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1u + kApplyAlls; }, kPushTimeoutMs))
                 << "pushes: the start-up push and one per apply-all";
         }
         const std::size_t beforeAttach = ReadDriverLog(log).size();
@@ -371,7 +311,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
         std::optional<std::vector<LoggedFrame>> attachPush;
         EXPECT_TRUE(
-            WaitUntil([&] { return (attachPush = PushAfterReopen(ReadDriverLog(log), beforeAttach)).has_value(); },
+            PollUntil([&] { return (attachPush = PushAfterReopen(ReadDriverLog(log), beforeAttach)).has_value(); },
                       kPushTimeoutMs))
             << "no push after the attach";
         if (attachPush) {

@@ -48,7 +48,7 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
 
     auto host = StartHostAndWait();
     ASSERT_NE(host, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B") == 1; }, kPushTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B") == 1; }, kPushTimeoutMs));
     const std::vector<std::string> fullPush = SentFrames(DriverLog());
     const auto start = ReadSection();
     ASSERT_TRUE(start.has_value());
@@ -58,11 +58,11 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
 
     auto program = ChildProgram::Start(game, L"--foreground");
     ASSERT_NE(program, nullptr);
-    ASSERT_TRUE(WaitUntil([&] { return ForegroundProcessId() == program->Id(); }, kMessageTimeoutMs))
+    ASSERT_TRUE(PollUntil([&] { return ForegroundProcessId() == program->Id(); }, kMessageTimeoutMs))
         << "the program did not come to the front";
 
     // The switch: the section, the customizer, the on-screen display, the mouse.
-    ASSERT_TRUE(WaitUntil([] { return SectionActiveProfile() == 2; }, kSwitchTimeoutMs)) << "no switch";
+    ASSERT_TRUE(PollUntil([] { return SectionActiveProfile() == 2; }, kSwitchTimeoutMs)) << "no switch";
     expected->activeProfile = 2;
     EXPECT_EQ(SectionDifference(BytesOf(*expected)), "");
     EXPECT_TRUE(customizer_->WaitFor(WM_UI_PROFILE_CHANGED, kMessageTimeoutMs).has_value());
@@ -70,7 +70,7 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
     ASSERT_TRUE(shown.has_value());
     EXPECT_EQ(shown->wParam, kOsdShowWParam);
     EXPECT_EQ(shown->lParam, 0x20000);
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 1; }, kPushTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 1; }, kPushTimeoutMs));
     EXPECT_EQ(SentFrames(DriverLog(), switchedFrom), kSwitchToProfile2Frames);
 
     // The program stays in front: no further switch.
@@ -83,15 +83,15 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
     // The mouse selects profile index 0 while the program stays in front: the
     // next tick switches back, so the check was running all along.
     ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 1));
-    EXPECT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 3; }, kSwitchTimeoutMs));
+    EXPECT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 3; }, kSwitchTimeoutMs));
     EXPECT_EQ(SectionActiveProfile(), 2);
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 2; }, kPushTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 2; }, kPushTimeoutMs));
     EXPECT_EQ(SentFrames(DriverLog(), switchedFrom), Concatenated(kSwitchToProfile2Frames, kSwitchToProfile2Frames));
 
     // Removed: the mouse selects profile index 0 and nothing switches back.
     ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
     ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 1));
-    ASSERT_TRUE(WaitUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 4; }, kMessageTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 4; }, kMessageTimeoutMs));
     const std::size_t removedFrom = DriverLog().size();
     Sleep(kTwoTicksMs);
     EXPECT_EQ(ForegroundProcessId(), program->Id());
@@ -101,9 +101,9 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
 
     // Attached again: the full push, then the switch at the next tick.
     ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
-    EXPECT_TRUE(WaitUntil([] { return SectionActiveProfile() == 2; }, kSwitchTimeoutMs)) << "no switch after attach";
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "05", removedFrom) == 1; }, kPushTimeoutMs));
-    ASSERT_TRUE(WaitUntil([&] { return CountFrames(DriverLog(), "0B", removedFrom) == 2; }, kPushTimeoutMs));
+    EXPECT_TRUE(PollUntil([] { return SectionActiveProfile() == 2; }, kSwitchTimeoutMs)) << "no switch after attach";
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "05", removedFrom) == 1; }, kPushTimeoutMs));
+    ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", removedFrom) == 2; }, kPushTimeoutMs));
     EXPECT_EQ(SentFrames(DriverLog(), removedFrom), Concatenated(fullPush, kSwitchToProfile2Frames));
     EXPECT_EQ(customizer_->Count(WM_UI_PROFILE_CHANGED), 5u);
 

@@ -16,6 +16,18 @@ std::vector<std::uint8_t> FactoryImageBytes() {
     return bytes;
 }
 
+std::unique_ptr<ShareData> ImageOf(std::span<const std::uint8_t> bytes) {
+    auto image = std::make_unique<ShareData>();
+    std::memcpy(image.get(), bytes.data(), kImageSize);
+    return image;
+}
+
+std::vector<std::uint8_t> BytesOf(const ShareData& image) {
+    std::vector<std::uint8_t> bytes(kImageSize);
+    std::memcpy(bytes.data(), &image, kImageSize);
+    return bytes;
+}
+
 ByteRange PointerFieldsOf(int profile) {
     const std::size_t base = ProfileOffset(profile);
     return {base + offsetof(ProfileData, doubleClickSpeed), base + offsetof(ProfileData, spare1524)};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ struct ByteRange {
 };
 
 std::vector<std::uint8_t> FactoryImageBytes();
+
+// An image from kImageSize bytes (the rest is not read), and back.
+std::unique_ptr<ShareData> ImageOf(std::span<const std::uint8_t> bytes);
+std::vector<std::uint8_t> BytesOf(const ShareData& image);
 
 // The Windows pointer fields of a profile (offsets 1500 to 1523 inside it),
 // which the host fills from the user's Windows settings at start-up.

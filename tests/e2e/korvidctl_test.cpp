@@ -113,18 +113,6 @@ CtlRun RunCtl(const std::vector<std::wstring>& args) {
     return run;
 }
 
-std::unique_ptr<ShareData> ImageOf(const std::vector<std::uint8_t>& bytes) {
-    auto image = std::make_unique<ShareData>();
-    std::memcpy(image.get(), bytes.data(), kImageSize);
-    return image;
-}
-
-std::vector<std::uint8_t> BytesOf(const ShareData& image) {
-    std::vector<std::uint8_t> bytes(kImageSize);
-    std::memcpy(bytes.data(), &image, kImageSize);
-    return bytes;
-}
-
 void SetText(char16_t* text, std::size_t chars, const char16_t* value) {
     std::memset(text, 0, chars * 2);
     std::memcpy(text, value, std::char_traits<char16_t>::length(value) * 2);

@@ -15,14 +15,6 @@ constexpr DWORD kWaitMs = 10000;
 // Posted by the test to its own recorder windows, never by the host.
 constexpr UINT kFlushMessage = WM_APP + 77;
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    (void)MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
 bool IsFrame(const DriverCall& call) { return call.parsed && call.entryPoint == "SetFeature"; }
 
 // "3 04 00 FF" -> "04 00 FF".
@@ -53,28 +45,6 @@ std::vector<HWND> ForeignWindowsTitled(const wchar_t* title) {
 }
 
 }  // namespace
-
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= deadline) return condition();
-        Sleep(kPollMs);
-    }
-}
-
-std::unique_ptr<ShareData> ImageOf(std::span<const std::uint8_t> bytes) {
-    auto image = std::make_unique<ShareData>();
-    EXPECT_EQ(bytes.size(), kImageSize);
-    std::memcpy(image.get(), bytes.data(), bytes.size() < kImageSize ? bytes.size() : kImageSize);
-    return image;
-}
-
-std::vector<std::uint8_t> BytesOf(const ShareData& image) {
-    std::vector<std::uint8_t> bytes(kImageSize);
-    std::memcpy(bytes.data(), &image, kImageSize);
-    return bytes;
-}
 
 void SetText(char16_t* field, std::size_t capacity, const std::wstring& text) {
     ASSERT_LT(text.size(), capacity) << "the text does not fit its field";
@@ -112,38 +82,16 @@ std::size_t CountCalls(const std::vector<DriverCall>& log, const std::string& en
 bool FlushRecorder(const RecorderWindow& recorder) {
     const std::size_t before = recorder.Count(kFlushMessage);
     if (!PostMessageW(recorder.Handle(), kFlushMessage, 0, 0)) return false;
-    return WaitUntil([&] { return recorder.Count(kFlushMessage) > before; }, kWaitMs);
+    return PollUntil([&] { return recorder.Count(kFlushMessage) > before; }, kWaitMs);
 }
 
 bool StageStandIn(const std::wstring& path) {
     return CopyFileW(WinePath(KORVID_TEST_PROGRAM_PATH).c_str(), path.c_str(), FALSE) != 0;
 }
 
-std::wstring ProgramStart::FileName() const {
-    const std::size_t slash = path.find_last_of(L'\\');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::vector<ProgramStart> ReadProgramStarts(const std::wstring& logPath) {
-    std::vector<ProgramStart> starts;
-    const auto bytes = ReadFileBytes(logPath);
-    if (!bytes) return starts;
-    const std::wstring text = Widen(std::string(bytes->begin(), bytes->end()));
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        std::size_t end = text.find(L"\r\n", begin);
-        if (end == std::wstring::npos) end = text.size();
-        const std::wstring line = text.substr(begin, end - begin);
-        const std::size_t bar = line.find(L'|');
-        starts.push_back({line.substr(0, bar), bar == std::wstring::npos ? L"" : line.substr(bar + 1)});
-        begin = end + 2;
-    }
-    return starts;
-}
-
 std::vector<std::wstring> StartedFileNames(const std::wstring& logPath) {
     std::vector<std::wstring> names;
-    for (const ProgramStart& start : ReadProgramStarts(logPath)) names.push_back(start.FileName());
+    for (const StandInStart& start : ReadStandInStarts(logPath)) names.push_back(start.FileName());
     return names;
 }
 
@@ -179,7 +127,7 @@ DWORD ForegroundProcessId() {
 
 bool CloseWindowsTitled(const wchar_t* title) {
     for (HWND window : ForeignWindowsTitled(title)) (void)PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitUntil([&] { return ForeignWindowsTitled(title).empty(); }, kWaitMs)) return true;
+    if (PollUntil([&] { return ForeignWindowsTitled(title).empty(); }, kWaitMs)) return true;
     for (HWND window : ForeignWindowsTitled(title)) {
         DWORD processId = 0;
         (void)GetWindowThreadProcessId(window, &processId);

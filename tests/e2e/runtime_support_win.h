@@ -19,6 +19,7 @@
 #include "config/share_data.h"
 #include "driver_log_win.h"
 #include "recorder_window_win.h"
+#include "suite_programs_win.h"
 
 namespace korvid::e2e {
 
@@ -39,12 +40,6 @@ inline constexpr WPARAM kEventDpiStage = 0xB000;
 inline constexpr WPARAM kAttached = 1;
 inline constexpr WPARAM kRemoved = 0;
 
-// Asks the condition every 20 ms until it holds or the time is up; its last
-// answer. The time bounds the wait; it is no expectation about speed.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
-std::unique_ptr<ShareData> ImageOf(std::span<const std::uint8_t> bytes);
-std::vector<std::uint8_t> BytesOf(const ShareData& image);
 // Writes the text with its terminator into a record's text array.
 void SetText(char16_t* field, std::size_t capacity, const std::wstring& text);
 
@@ -66,16 +61,7 @@ bool FlushRecorder(const RecorderWindow& recorder);
 // Copies the built stand-in program to this path (a Windows path).
 bool StageStandIn(const std::wstring& path);
 
-// One start of a stand-in as its log records it.
-struct ProgramStart {
-    std::wstring path;
-    std::wstring arguments;
-    // The file name after the last backslash.
-    std::wstring FileName() const;
-};
-// Every start recorded in the log; nothing when it does not exist yet.
-std::vector<ProgramStart> ReadProgramStarts(const std::wstring& logPath);
-// The file names of those starts.
+// The file names of the starts in a stand-in's log (ReadStandInStarts).
 std::vector<std::wstring> StartedFileNames(const std::wstring& logPath);
 
 // A stand-in started by the test. The destructor ends it when it still runs.

@@ -21,6 +21,8 @@ namespace korvid::e2e {
 
 // "/work/build/x" -> "Z:\work\build\x".
 std::wstring WinePath(const char* unixPath);
+// UTF-8 text as UTF-16.
+std::wstring Widen(const std::string& text);
 
 // The driver library a test installs as hiddriver.dll.
 enum class Driver {

@@ -16,14 +16,6 @@ namespace {
 
 constexpr DWORD kPollMs = 10;
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    (void)MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
 std::optional<std::wstring> ProcessImagePath(DWORD processId) {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (process == nullptr) return std::nullopt;
@@ -60,6 +52,11 @@ bool StageSuiteStandIns(const std::wstring& folder) {
     for (const wchar_t* companion : kCompanionExes)
         if (!StageStandInAt(folder, companion)) return false;
     return true;
+}
+
+std::wstring StandInStart::FileName() const {
+    const std::size_t slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 std::vector<StandInStart> ReadStandInStarts(const std::wstring& log) {

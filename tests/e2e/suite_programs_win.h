@@ -41,6 +41,8 @@ bool StageSuiteStandIns(const std::wstring& folder);
 struct StandInStart {
     std::wstring path;
     std::wstring arguments;
+    // The file name after the last backslash.
+    std::wstring FileName() const;
 };
 
 // Every start in the log, in the order of the lines; nothing when the log

@@ -29,19 +29,22 @@ LRESULT CALLBACK AnswerWindow::WindowProc(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-AnswerWindow::AnswerWindow() {
-    enableApplySeen = false;
-    closeSeen = false;
+HWND CreateCustomizerTitledWindow(const wchar_t* className, WNDPROC windowProc) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &AnswerWindow::WindowProc;
+    windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = className;
     (void)RegisterClassExW(&windowClass);  // a failure shows as a failed CreateWindowExW
-    // Top-level (not message-only, which FindWindowW does not see), never shown.
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, kCustomizerWindowTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
-                              nullptr, instance, nullptr);
+    return CreateWindowExW(WS_EX_TOOLWINDOW, className, kCustomizerWindowTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+AnswerWindow::AnswerWindow() {
+    enableApplySeen = false;
+    closeSeen = false;
+    window_ = CreateCustomizerTitledWindow(kClassName, &AnswerWindow::WindowProc);
 }
 
 AnswerWindow::~AnswerWindow() {

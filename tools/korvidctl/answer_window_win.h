@@ -12,6 +12,11 @@
 
 namespace korvid::ctl {
 
+// A hidden top-level window of its own class titled like the customizer's
+// main window (FindWindowW does not see message-only windows); nullptr when
+// it cannot be created.
+HWND CreateCustomizerTitledWindow(const wchar_t* className, WNDPROC windowProc);
+
 enum class Answer {
     kEnableApply,  // WM_UI_ENABLE_APPLY arrived
     kClosed,       // WM_CLOSE arrived: the mouse is gone or the host is ending

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "answer_window_win.h"
 #include "app/host_messages.h"
 #include "app/unique_resource_win.h"
 #include "console_win.h"
@@ -84,16 +85,7 @@ int RunListen(std::span<const std::string> args) {
         Err("a window titled \"" + ToUtf8(kCustomizerWindowTitle) + "\" is already open; the host talks to that one");
         return kExitRefused;
     }
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &ListenProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kListenClassName;
-    (void)RegisterClassExW(&windowClass);  // a failure shows as a failed CreateWindowExW
-    // Top-level (FindWindowW does not see message-only windows), never shown.
-    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kListenClassName, kCustomizerWindowTitle, WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window = CreateCustomizerTitledWindow(kListenClassName, &ListenProc);
     if (window == nullptr) {
         Err("cannot create the listening window");
         return kExitFailed;
