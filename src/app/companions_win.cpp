@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/debug_output_win.h"
-#include "app/host_messages.h"
-#include "app/wide_text_win.h"
+#include "base/debug_output_win.h"
+#include "protocol/korvid_protocol.h"
+#include "base/wide_text_win.h"
 #include "config/data_folder.h"
 
 namespace korvid {

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <string>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "device/hid_driver_win.h"
 #include "runtime/device_event.h"
 

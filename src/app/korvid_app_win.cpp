@@ -1,7 +1,7 @@
 #include "app/korvid_app_win.h"
 
 #include "app/companions_win.h"
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 
 namespace korvid {

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "app/framework_win.h"
+#include "base/framework_win.h"
 #include "app/korvid_wnd_win.h"
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 
 namespace korvid {
 

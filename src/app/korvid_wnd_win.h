@@ -12,8 +12,8 @@
 #include <array>
 #include <string>
 
-#include "app/framework_win.h"
-#include "app/unique_resource_win.h"
+#include "base/framework_win.h"
+#include "base/unique_resource_win.h"
 #include "config/osd_settings.h"
 #include "config/shared_section_win.h"
 #include "config/working_copy.h"

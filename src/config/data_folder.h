@@ -7,14 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "protocol/korvid_protocol.h"
+
 namespace korvid {
 
 // The platform's path limit, counted with the terminator.
 inline constexpr std::size_t kMaxPathChars = 260;
-
-inline constexpr char16_t kProductFolder[] = u"\\QIV Brennox 2";
-inline constexpr char16_t kConfigFolderName[] = u"Config";
-inline constexpr char16_t kConfigFileName[] = u"\\Config.data";
 
 // Drive and directory of a full file path, ending with a backslash:
 // D:\Tools\Mouse\Korvid.exe gives D:\Tools\Mouse\. A path without any

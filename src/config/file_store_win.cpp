@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/debug_output_win.h"
-#include "app/wide_text_win.h"
+#include "base/debug_output_win.h"
+#include "base/wide_text_win.h"
 #include "config/data_folder.h"
 #include "config/factory_defaults.h"
 #include "config/image_file.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/debug_output_win.h"
+#include "base/debug_output_win.h"
 #include "config/image_repair.h"
 
 namespace korvid {

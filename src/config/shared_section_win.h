@@ -12,13 +12,11 @@
 
 #include <windows.h>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "config/working_copy.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
-
-inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
-inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
 
 class SharedSection {
 public:

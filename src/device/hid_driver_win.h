@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/host_messages.h"
-#include "app/unique_resource_win.h"
+#include "protocol/korvid_protocol.h"
+#include "base/unique_resource_win.h"
 #include "hiddriver.h"
 
 namespace korvid {

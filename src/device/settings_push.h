@@ -24,13 +24,9 @@
 
 #include "config/share_data.h"
 #include "device/macro_command.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
-
-// Kinds of push, carried in wParam of WM_THREAD_PUSH.
-inline constexpr int PUSH_CHANGED = 1;  // what the change flags mark; the customizer is told afterwards
-inline constexpr int PUSH_ALL = 2;      // everything
-inline constexpr int PUSH_PROFILE = 3;  // only the active profile: CMD_BEGIN, CMD_ACTIVE_PROFILE, CMD_END
 
 // Sends one whole frame and returns the SetFeature result (nonzero = the
 // device took it). In the host it also pauses 100 ms after an accepted frame;

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/companions_win.h"
-#include "app/debug_output_win.h"
-#include "app/host_messages.h"
+#include "base/debug_output_win.h"
+#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
 #include "device/push_job.h"

@@ -27,20 +27,15 @@
 #include <string>
 
 #include "config/share_data.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
 
 // Bits 31-16: event class; bits 15-0: its argument, 1-based.
 using EventCode = std::uint32_t;
 
-inline constexpr std::uint16_t EVENT_PROFILE = 0x3000;          // profile number 1..5
-inline constexpr std::uint16_t EVENT_LAUNCH_PROGRAM = 0x6000;   // button slot number 1..15
-inline constexpr std::uint16_t EVENT_CONNECTION = 0x7F00;       // kConnectionAttached / kConnectionRemoved
-inline constexpr std::uint16_t EVENT_OPEN_CUSTOMIZER = 0xA000;  // 1
-inline constexpr std::uint16_t EVENT_DPI_STAGE = 0xB000;        // DPI stage number 1..8
-
-inline constexpr std::uint16_t kConnectionAttached = 1;
-inline constexpr std::uint16_t kConnectionRemoved = 2;
+// The event classes (EVENT_*) and connection arguments are in the protocol
+// header.
 
 // Values of the process-wide deviceState. Pushes happen only while it is
 // kDeviceAttached.
@@ -95,12 +90,5 @@ DeviceEventAction DecideDeviceEvent(EventCode code, const ShareData& image, int 
 // every other action leaves the image as it is. A value equal to the old one
 // still counts as a change (the caller publishes and notifies all the same).
 void RecordDeviceChange(ShareData& image, const DeviceEventAction& change);
-
-// WM_OSD_SHOW after a profile change: wParam kOsdShowWParam, lParam the
-// 0-based profile index in the high word.
-inline constexpr std::uintptr_t kOsdShowWParam = 40;
-constexpr std::intptr_t OsdShowLParam(int profileIndex) {
-    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(profileIndex) & 0xFFFFu) << 16);
-}
 
 }  // namespace korvid

@@ -8,11 +8,11 @@
 #include <memory>
 
 #include "app/companions_win.h"
-#include "app/debug_output_win.h"
-#include "app/host_messages.h"
+#include "base/debug_output_win.h"
+#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
-#include "app/wide_text_win.h"
+#include "base/wide_text_win.h"
 #include "device/settings_push.h"
 #include "runtime/device_event.h"
 

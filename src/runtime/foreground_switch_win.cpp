@@ -6,10 +6,10 @@
 #include <tlhelp32.h>
 
 #include "app/companions_win.h"
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "device/settings_push.h"
 #include "runtime/program_match.h"
 

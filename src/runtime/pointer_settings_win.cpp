@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "runtime/pointer_settings.h"
 
 namespace korvid {

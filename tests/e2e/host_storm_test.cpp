@@ -28,7 +28,7 @@
 #include "config/share_data.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 #include "device/macro_command.h"
 #include "device/settings_push.h"
 #include "fault_support_win.h"

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "config/share_data.h"
 #include "host_test_fixture_win.h"
 #include "shared_section_win.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_text.h"
+#include "inspect/config_text.h"
 #include "config/image_repair.h"
 #include "fuzz_support.h"
 

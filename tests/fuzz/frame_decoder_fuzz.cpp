@@ -5,7 +5,7 @@
 #include <string>
 
 #include "device/command_frame.h"
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 #include "fuzz_support.h"
 
 namespace {

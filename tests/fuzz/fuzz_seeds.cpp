@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_text.h"
+#include "inspect/config_text.h"
 #include "device/button_command.h"
 #include "device/settings_push.h"
 #include "fuzz_support.h"

@@ -17,7 +17,7 @@
 
 #include "config/factory_defaults.h"
 #include "config/share_data.h"
-#include "config/utf8_text.h"
+#include "inspect/utf8_text.h"
 
 #define KORVID_FUZZ_CHECK(condition, what)                                                           \
     do {                                                                                             \

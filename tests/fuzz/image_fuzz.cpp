@@ -21,7 +21,7 @@
 #include "config/image_file.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 #include "device/push_job.h"
 #include "fuzz_support.h"
 

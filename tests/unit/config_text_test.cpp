@@ -1,7 +1,7 @@
 // set and import: which NAME=VALUE items are taken and with what value, the
 // refusal of every other item (with nothing taken then), the change flags a
 // taken item sets, and the text forms of show and export.
-#include "config/config_text.h"
+#include "inspect/config_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "config/config_edit.h"
+#include "inspect/config_edit.h"
 #include "config/factory_defaults.h"
 
 namespace korvid {

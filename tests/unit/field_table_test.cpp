@@ -1,7 +1,7 @@
 // The field table against the records themselves: every name lands on the
 // member of that spelling, the rows cover the image byte for byte, and each
 // field names the change flag the push reads for it.
-#include "config/field_table.h"
+#include "inspect/field_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // korvidctl frames: golden frames back into named fields, the simulated
 // driver's log lines, and the driver messages korvidctl event posts.
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/host_messages.h"
-#include "device/driver_log.h"
-#include "device/driver_messages.h"
+#include "protocol/korvid_protocol.h"
+#include "inspect/driver_log.h"
+#include "inspect/driver_messages.h"
 
 namespace korvid {
 namespace {

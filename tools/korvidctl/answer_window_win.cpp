@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 namespace {

@@ -16,7 +16,7 @@
 
 #include <span>
 
-#include "config/config_edit.h"
+#include "inspect/config_edit.h"
 
 namespace korvid::ctl {
 

@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 #include "apply_win.h"
-#include "config/config_text.h"
+#include "inspect/config_text.h"
 #include "config/image_file.h"
-#include "config/utf8_text.h"
+#include "inspect/utf8_text.h"
 #include "config_file_win.h"
 #include "console_win.h"
-#include "device/driver_log.h"
-#include "device/driver_messages.h"
+#include "inspect/driver_log.h"
+#include "inspect/driver_messages.h"
 #include "host_link_win.h"
 
 namespace korvid::ctl {

@@ -3,7 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "config/data_folder.h"
 #include "console_win.h"
 

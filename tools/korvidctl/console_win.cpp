@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "config/utf8_text.h"
+#include "inspect/utf8_text.h"
 
 namespace korvid::ctl {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 #include "config/image_repair.h"
 #include "console_win.h"
 

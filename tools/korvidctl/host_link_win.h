@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "app/unique_resource_win.h"
+#include "base/unique_resource_win.h"
 #include "config/share_data.h"
 
 namespace korvid::ctl {

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "answer_window_win.h"
-#include "app/host_messages.h"
-#include "app/unique_resource_win.h"
+#include "protocol/korvid_protocol.h"
+#include "base/unique_resource_win.h"
 #include "console_win.h"
 
 namespace korvid::ctl {

@@ -1,4 +1,4 @@
-#include "app/framework_win.h"
+#include "base/framework_win.h"
 
 #include <cwchar>
 

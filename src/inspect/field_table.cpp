@@ -1,4 +1,4 @@
-#include "config/field_table.h"
+#include "inspect/field_table.h"
 
 #include <algorithm>
 #include <cstring>

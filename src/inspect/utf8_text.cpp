@@ -1,4 +1,4 @@
-#include "config/utf8_text.h"
+#include "inspect/utf8_text.h"
 
 namespace korvid {
 namespace {

@@ -1,8 +1,8 @@
-#include "device/driver_messages.h"
+#include "inspect/driver_messages.h"
 
 #include <cstdio>
 
-#include "app/host_messages.h"
+#include "protocol/korvid_protocol.h"
 #include "runtime/device_event.h"
 
 namespace korvid {

@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config/config_edit.h"
-#include "config/field_table.h"
+#include "inspect/config_edit.h"
+#include "inspect/field_table.h"
 #include "config/share_data.h"
 
 namespace korvid {

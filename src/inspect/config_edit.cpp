@@ -1,4 +1,4 @@
-#include "config/config_edit.h"
+#include "inspect/config_edit.h"
 
 #include <cstring>
 

@@ -1,11 +1,11 @@
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "config/config_text.h"
-#include "config/field_table.h"
+#include "inspect/config_text.h"
+#include "inspect/field_table.h"
 #include "device/command_frame.h"
 #include "device/macro_command.h"
 

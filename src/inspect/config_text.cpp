@@ -1,4 +1,4 @@
-#include "config/config_text.h"
+#include "inspect/config_text.h"
 
 #include <cstdio>
 #include <memory>
@@ -6,7 +6,7 @@
 #include <set>
 
 #include "config/factory_defaults.h"
-#include "config/utf8_text.h"
+#include "inspect/utf8_text.h"
 
 namespace korvid {
 namespace {

@@ -1,6 +1,6 @@
-#include "device/driver_log.h"
+#include "inspect/driver_log.h"
 
-#include "device/frame_decoder.h"
+#include "inspect/frame_decoder.h"
 
 namespace korvid {
 namespace {

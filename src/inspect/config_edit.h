@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "config/field_table.h"
+#include "inspect/field_table.h"
 #include "config/share_data.h"
 
 namespace korvid {
