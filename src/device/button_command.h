@@ -18,7 +18,13 @@ inline constexpr std::uint8_t kFunctionKey = 5;      // keyModifiers and keyCode
 inline constexpr std::uint8_t kFunctionMacro = 16;   // macroOption and macroNumber of the slot
 inline constexpr std::uint8_t kFunctionLaunch = 17;  // the host launches launchPath itself
 
+// The three bytes of a slot: the function the device runs, then two
+// parameters (modifiers and key code of a keyboard key, macroOption and
+// macroNumber of a macro; 0 for every other function).
 using ButtonBytes = std::array<std::uint8_t, 3>;
+inline constexpr std::size_t kSlotFunction = 0;
+inline constexpr std::size_t kSlotParam1 = 1;
+inline constexpr std::size_t kSlotParam2 = 2;
 
 struct ButtonFunction {
     std::uint8_t code;
@@ -95,7 +101,23 @@ static_assert(ButtonTableIsSound(), "ButtonFunctionTable has an empty row or a c
 // key code.
 ButtonBytes EncodeButtonAssignment(const ButtonData& slot);
 
-// The 64-byte CMD_BUTTONS frame of profile k (0 to 4).
+// The 64-byte CMD_BUTTONS frame: the three bytes of slot j (0 to 19) at Slot(j).
+struct ButtonsLayout {
+    static constexpr std::uint8_t kCommand = CMD_BUTTONS;
+    static constexpr const char* kCommandName = "CMD_BUTTONS";
+    static constexpr std::size_t kLength = kButtonsLength;
+    static constexpr std::size_t kProfile = 2;
+    static constexpr std::size_t kSlots = 3;
+    static constexpr auto kFixed = std::to_array<FixedByte>({{kLengthByte, kButtonsLength}});
+    static constexpr auto kZeros = std::to_array<std::size_t>({63});
+
+    static constexpr std::size_t Slot(int j) {
+        return kSlots + std::tuple_size_v<ButtonBytes> * static_cast<std::size_t>(j);
+    }
+};
+static_assert(ButtonsLayout::Slot(kButtonCount) == ButtonsLayout::kZeros[0]);
+
+// The CMD_BUTTONS frame of profile k (0 to 4).
 Frame<kButtonsLength> EncodeButtonCommand(const ProfileData& profile, int k);
 
 }  // namespace korvid

@@ -35,7 +35,34 @@ constexpr std::uint8_t DpiIndexToDevice(std::uint8_t index) {
     return index < kDpiIndexTable.size() ? kDpiIndexTable[index] : kDpiUnlistedValue;
 }
 
-// The 54-byte CMD_DPI frame of profile k (0 to 4).
+// The 54-byte CMD_DPI frame (stage i runs from 0 to 7).
+struct DpiLayout {
+    static constexpr std::uint8_t kCommand = CMD_DPI;
+    static constexpr const char* kCommandName = "CMD_DPI";
+    static constexpr std::size_t kLength = kDpiLength;
+    static constexpr std::size_t kProfile = 2;
+    static constexpr std::size_t kOptionA = 3;
+    static constexpr std::size_t kOptionB = 4;
+    static constexpr std::size_t kStageMask = 5;   // bit i: stage i in use
+    static constexpr std::size_t kXRangeMask = 6;  // bit i: X of stage i in the upper range
+    static constexpr std::size_t kYRangeMask = 7;  // bit i: Y of stage i in the upper range
+    static constexpr std::size_t kXValues = 8;     // one device value per stage
+    static constexpr std::size_t kYValues = 16;    // one device value per stage
+    static constexpr std::size_t kCurrentStage = 24;
+    static constexpr std::size_t kStageColors = 25;  // kColorBytes per stage
+    static constexpr std::size_t kOptionC = 51;
+    static constexpr std::size_t kOptionD = 52;
+    // The device expects 03 08 between the colours and dpiOptionC.
+    static constexpr auto kFixed = std::to_array<FixedByte>({{kLengthByte, kDpiLength}, {49, 0x03}, {50, 0x08}});
+    static constexpr auto kZeros = std::to_array<std::size_t>({53});
+
+    static constexpr std::size_t StageColor(int i) { return kStageColors + kColorBytes * static_cast<std::size_t>(i); }
+};
+static_assert(DpiLayout::kYValues == DpiLayout::kXValues + kStageCount);
+static_assert(DpiLayout::kCurrentStage == DpiLayout::kYValues + kStageCount);
+static_assert(DpiLayout::StageColor(kStageCount) == DpiLayout::kFixed[1].at);
+
+// The CMD_DPI frame of profile k (0 to 4).
 Frame<kDpiLength> EncodeDpiCommand(const ProfileData& profile, int k);
 
 }  // namespace korvid

@@ -5,25 +5,8 @@
 namespace korvid {
 namespace {
 
-constexpr std::size_t kNumber = 2;
-constexpr std::size_t kOption = 4;
-constexpr std::size_t kRepeat = 8;
-constexpr std::size_t kName = 9;
-constexpr std::size_t kUnitCount = 33;  // two-byte units used in the entry area
-constexpr std::size_t kEntries = 34;
-
-static_assert(kName + kMacroNameBytes == kUnitCount);
-static_assert(kEntries + kMacroEntryAreaBytes == kMacroLength);
-
-constexpr std::uint8_t kReleaseBit = 0x80;  // in byte 0 of an entry: the step releases its key
-constexpr unsigned kLargestStepValue = 127;
-
-// A long entry counts its delay in the first unit whose value fits in 7 bits.
-struct DelayUnit {
-    std::uint8_t unit;
-    unsigned milliseconds;
-};
-constexpr DelayUnit kDelayUnits[] = {{1, 50}, {2, 100}, {3, 200}};
+using L = MacroLayout;
+using E = MacroEntryLayout;
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
@@ -31,18 +14,18 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 MacroStep EncodeMacroStep(const MacroEvent& event) {
     const unsigned delay = event.delay;
-    const std::uint8_t release = event.state == 1 ? 0 : kReleaseBit;
+    const std::uint8_t release = event.state == 1 ? 0 : kMacroReleaseBit;
     MacroStep step;
-    step.bytes[1] = event.key;
+    step.bytes[E::kKey] = event.key;
     if ((delay >> 1) <= kLargestStepValue) {
         // Half the delay, at least 1, always odd.
-        step.bytes[0] = static_cast<std::uint8_t>(std::max(delay >> 1, 1u) | 1u | release);
-        step.size = 2;
+        step.bytes[E::kLead] = static_cast<std::uint8_t>(std::max(delay >> 1, 1u) | 1u | release);
+        step.size = E::kShortBytes;
         return step;
     }
-    step.bytes[0] = static_cast<std::uint8_t>(0x01 | release);
-    DelayUnit unit = std::end(kDelayUnits)[-1];
-    for (const DelayUnit& u : kDelayUnits) {
+    step.bytes[E::kLead] = static_cast<std::uint8_t>(kMacroLongLead | release);
+    MacroDelayUnit unit = std::end(kMacroDelayUnits)[-1];
+    for (const MacroDelayUnit& u : kMacroDelayUnits) {
         if (delay / u.milliseconds <= kLargestStepValue) {
             unit = u;
             break;
@@ -50,9 +33,9 @@ MacroStep EncodeMacroStep(const MacroEvent& event) {
     }
     // Delays from 51,200 ms would need more than one byte in the last unit:
     // clamped to 255 (51 s), never wrapped.
-    step.bytes[2] = static_cast<std::uint8_t>(std::min(delay / unit.milliseconds, 255u));
-    step.bytes[3] = unit.unit;
-    step.size = 4;
+    step.bytes[E::kValue] = static_cast<std::uint8_t>(std::min(delay / unit.milliseconds, 255u));
+    step.bytes[E::kUnit] = unit.unit;
+    step.size = E::kLongBytes;
     return step;
 }
 
@@ -70,18 +53,18 @@ std::string MacroNameToAnsi(const char16_t (&name)[kMacroNameChars], const AnsiC
 }
 
 Frame<kMacroLength> EncodeMacroCommand(const ButtonData& slot, int macroNumber, const AnsiConverter& toAnsi) {
-    auto frame = NewFrame<kMacroLength>(CMD_MACRO);
-    frame[kNumber] = LowByte(macroNumber);
-    frame[kOption] = LowByte(slot.macroOption);
+    auto frame = NewFrame<MacroLayout>();
+    frame[L::kNumber] = LowByte(macroNumber);
+    frame[L::kOption] = LowByte(slot.macroOption);
     const std::uint8_t repeat = LowByte(slot.macroRepeat);
-    frame[kRepeat] = repeat == 0 ? 1 : repeat;
+    frame[L::kRepeat] = repeat == 0 ? 1 : repeat;
 
     const std::string name = MacroNameToAnsi(slot.macroName, toAnsi);
-    std::copy(name.begin(), name.end(), frame.begin() + kName);  // at most 23 bytes; the NUL is already there
+    std::copy(name.begin(), name.end(), frame.begin() + L::kName);  // at most 23 bytes; the NUL is already there
 
     // Never read past the 40 entries of events, whatever eventCount says.
     const int count = std::min<int>(slot.eventCount, kMaxMacroEvents);
-    std::size_t at = kEntries;
+    std::size_t at = L::kEntries;
     for (int i = 0; i < count; ++i) {
         const MacroStep step = EncodeMacroStep(slot.events[i]);
         // A macro too long for the entry area is cut after the last whole
@@ -90,7 +73,7 @@ Frame<kMacroLength> EncodeMacroCommand(const ButtonData& slot, int macroNumber, 
         std::copy_n(step.bytes.begin(), step.size, frame.begin() + static_cast<std::ptrdiff_t>(at));
         at += step.size;
     }
-    frame[kUnitCount] = static_cast<std::uint8_t>((at - kEntries) / 2);
+    frame[L::kUnitCount] = static_cast<std::uint8_t>((at - L::kEntries) / L::kUnitBytes);
     return frame;
 }
 

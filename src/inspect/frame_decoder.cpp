@@ -4,41 +4,22 @@
 #include <string_view>
 #include <vector>
 
+#include "device/button_command.h"
+#include "device/command_frame.h"
+#include "device/dpi_command.h"
+#include "device/lighting_command.h"
+#include "device/macro_command.h"
 #include "inspect/config_text.h"
 #include "inspect/field_table.h"
-#include "device/command_frame.h"
-#include "device/macro_command.h"
 
 namespace korvid {
 namespace {
 
-struct FixedByte {
-    std::size_t at;
-    std::uint8_t value;
-};
-
 // What every command's frame must look like outside its fields.
-struct Layout {
-    std::uint8_t command;
-    const char* name;
-    std::size_t length;
-    std::vector<FixedByte> fixed;    // byte 1 included
-    std::vector<std::size_t> zeros;  // bytes no field fills
+constexpr CommandLayout kLayouts[] = {
+    LayoutOf<BeginLayout>(),    LayoutOf<ActiveProfileLayout>(), LayoutOf<DpiLayout>(),   LayoutOf<Option07Layout>(),
+    LayoutOf<LightingLayout>(), LayoutOf<ButtonsLayout>(),       LayoutOf<MacroLayout>(), LayoutOf<EndLayout>(),
 };
-
-const std::vector<Layout>& Layouts() {
-    static const std::vector<Layout> layouts = {
-        {CMD_BEGIN, "CMD_BEGIN", kBeginLength, {{1, 0x00}, {2, 0xFF}}, {}},
-        {CMD_ACTIVE_PROFILE, "CMD_ACTIVE_PROFILE", kActiveProfileLength, {{1, 0x04}, {3, 0x05}}, {4, 5, 6, 7}},
-        {CMD_DPI, "CMD_DPI", kDpiLength, {{1, kDpiLength}, {49, 0x03}, {50, 0x08}}, {53}},
-        {CMD_OPTION07, "CMD_OPTION07", kOption07Length, {{1, kOption07Length}}, {4, 5, 6, 7}},
-        {CMD_LIGHTING, "CMD_LIGHTING", kLightingLength, {{1, kLightingLength}, {7, 0x02}, {41, 0x02}}, {}},
-        {CMD_BUTTONS, "CMD_BUTTONS", kButtonsLength, {{1, kButtonsLength}}, {63}},
-        {CMD_MACRO, "CMD_MACRO", kMacroLength, {{1, kMacroLength}}, {3, 5, 6, 7}},
-        {CMD_END, "CMD_END", kEndLength, {{1, kEndLength}}, {3, 4, 5, 6, 7}},
-    };
-    return layouts;
-}
 
 // The parts appended one after another. (Chains of "text" + std::string
 // temporaries trip a false -Wrestrict of GCC 12 at -O3.)
@@ -66,6 +47,7 @@ public:
         if (bytes_.size() < length) bytes_.resize(length, 0);
     }
     std::uint8_t operator[](std::size_t at) const { return bytes_[at]; }
+    std::span<const std::uint8_t> Bytes() const { return bytes_; }
     std::size_t ActualLength() const { return actual_; }
 
 private:
@@ -84,16 +66,13 @@ std::string Named(std::string_view recordField, std::int64_t value) {
     return Cat("?", recordField, " ", std::to_string(value));
 }
 
-std::int64_t ColorAt(const Reader& r, std::size_t at) {
-    // Sent as bits 16-23, 8-15, 0-7 of the stored 0x00BBGGRR.
-    return std::int64_t{r[at]} << 16 | std::int64_t{r[at + 1]} << 8 | r[at + 2];
-}
+std::int64_t ColorOf(const Reader& r, std::size_t at) { return ColorAt(r.Bytes(), at); }
 
 std::string Colors(const Reader& r, std::size_t at, int count, std::string_view field) {
     std::string out(field);
     const Field* row = FindField(Cat("profiles[0].", field, "[0]"));
     for (int i = 0; i < count; ++i) {
-        const std::int64_t color = ColorAt(r, at + 3 * static_cast<std::size_t>(i));
+        const std::int64_t color = ColorOf(r, at + kColorBytes * static_cast<std::size_t>(i));
         out += ' ';
         out += row ? FormatValue(*row, color) : std::to_string(color);
     }
@@ -128,10 +107,12 @@ std::string Axis(const Reader& r, const char* label, std::size_t values, std::si
 }
 
 std::string DecodeDpi(const Reader& r) {
-    return Cat("profile ", Num(r[2]), ": stages ", MaskRanges(r[5]), " on, current ", Num(r[24] + 1u), ", ",
-               Axis(r, "X", 8, 6), ", ", Axis(r, "Y", 16, 7), ", ", Colors(r, 25, kStageCount, "stageColor"), ", ",
-               Named("dpiOptionA", r[3]), ", ", Named("dpiOptionB", r[4]), ", ", Named("dpiOptionC", r[51]), ", ",
-               Named("dpiOptionD", r[52]));
+    using L = DpiLayout;
+    return Cat("profile ", Num(r[L::kProfile]), ": stages ", MaskRanges(r[L::kStageMask]), " on, current ",
+               Num(r[L::kCurrentStage] + 1u), ", ", Axis(r, "X", L::kXValues, L::kXRangeMask), ", ",
+               Axis(r, "Y", L::kYValues, L::kYRangeMask), ", ", Colors(r, L::kStageColors, kStageCount, "stageColor"),
+               ", ", Named("dpiOptionA", r[L::kOptionA]), ", ", Named("dpiOptionB", r[L::kOptionB]), ", ",
+               Named("dpiOptionC", r[L::kOptionC]), ", ", Named("dpiOptionD", r[L::kOptionD]));
 }
 
 std::string Mode(const Reader& r, std::size_t at, const char* zone) {
@@ -141,36 +122,41 @@ std::string Mode(const Reader& r, std::size_t at, const char* zone) {
         if (r[at + 1] != 0) out += Cat(" (mode byte ", Num(r[at + 1]), ")");
         return out;
     }
-    if (r[at] != 1) out += Cat("on-byte ", Hex2(r[at]), " ");
+    if (r[at] != kLightZoneOn) out += Cat("on-byte ", Hex2(r[at]), " ");
     return Cat(out, "mode ", Num(r[at + 1]));
 }
 
 std::string DecodeLighting(const Reader& r) {
-    return Cat("profile ", Num(r[2]), ": ", Mode(r, 3, "A"), ", ", Named("lightParamA1", r[5]), ", ",
-               Named("lightParamA2", r[6]), ", ", Named("lightColorA", ColorAt(r, 8)), ", slots ", MaskRanges(r[11]),
-               " on, ", Colors(r, 12, kLightSlotCount, "lightSlotColor"), ", ", Named("lightParamA3", r[36]), "; ",
-               Mode(r, 37, "B"), ", ", Named("lightParamB1", r[39]), ", ", Named("lightParamB2", r[40]), ", ",
-               Named("lightColorB", ColorAt(r, 42)));
+    using L = LightingLayout;
+    return Cat("profile ", Num(r[L::kProfile]), ": ", Mode(r, L::kModeA, "A"), ", ",
+               Named("lightParamA1", r[L::kParamA1]), ", ", Named("lightParamA2", r[L::kParamA2]), ", ",
+               Named("lightColorA", ColorOf(r, L::kColorA)), ", slots ", MaskRanges(r[L::kSlotMask]), " on, ",
+               Colors(r, L::kSlotColors, kLightSlotCount, "lightSlotColor"), ", ",
+               Named("lightParamA3", r[L::kParamA3]), "; ", Mode(r, L::kModeB, "B"), ", ",
+               Named("lightParamB1", r[L::kParamB1]), ", ", Named("lightParamB2", r[L::kParamB2]), ", ",
+               Named("lightColorB", ColorOf(r, L::kColorB)));
 }
 
-std::string Assignment3(std::uint8_t f, std::uint8_t a, std::uint8_t b) {
+// The three bytes of slot j in words.
+std::string Assignment(const Reader& r, int j) {
+    const std::size_t at = ButtonsLayout::Slot(j);
+    const std::uint8_t f = r[at + kSlotFunction];
+    const std::uint8_t a = r[at + kSlotParam1];
+    const std::uint8_t b = r[at + kSlotParam2];
     if (f == 0 && a == 0 && b == 0) return "none";
-    if (f == 5) return Cat("key ", Num(b), " modifiers ", Hex2(a));
-    if (f == 16) return Cat("macro ", Num(b), " option ", Num(a));
+    if (f == kFunctionKey) return Cat("key ", Num(b), " modifiers ", Hex2(a));
+    if (f == kFunctionMacro) return Cat("macro ", Num(b), " option ", Num(a));
     std::string out = Cat("function ", Num(f));
     if (a != 0 || b != 0) out += Cat(" (", Num(a), " ", Num(b), ")");
     return out;
 }
 
 std::string DecodeButtons(const Reader& r) {
-    std::string out = Cat("profile ", Num(r[2]), ":");
+    std::string out = Cat("profile ", Num(r[ButtonsLayout::kProfile]), ":");
     for (int j = 0; j < kButtonCount;) {
-        const auto at = [](int slot) { return 3 + 3 * static_cast<std::size_t>(slot); };
-        const std::string text = Assignment3(r[at(j)], r[at(j) + 1], r[at(j) + 2]);
+        const std::string text = Assignment(r, j);
         int last = j;
-        while (last + 1 < kButtonCount &&
-               Assignment3(r[at(last + 1)], r[at(last + 1) + 1], r[at(last + 1) + 2]) == text)
-            ++last;
+        while (last + 1 < kButtonCount && Assignment(r, last + 1) == text) ++last;
         out += j == 0 ? " " : ", ";
         out += Cat("[", Num(static_cast<unsigned>(j)));
         if (last > j) out += Cat("-", Num(static_cast<unsigned>(last)));
@@ -181,7 +167,7 @@ std::string DecodeButtons(const Reader& r) {
 }
 
 std::string MacroName(const Reader& r) {
-    constexpr std::size_t kName = 9;
+    constexpr std::size_t kName = MacroLayout::kName;
     std::string out = "\"";
     for (std::size_t i = kName; i < kName + kMacroNameBytes && r[i] != 0; ++i) {
         if (r[i] >= 0x20 && r[i] < 0x7F && r[i] != '"' && r[i] != '\\') {
@@ -196,34 +182,45 @@ std::string MacroName(const Reader& r) {
 }
 
 std::string DecodeMacro(const Reader& r) {
-    constexpr std::size_t kUnits = 33;
-    constexpr std::size_t kEntries = 34;
-    constexpr unsigned kUnitMs[] = {50, 100, 200};
+    using L = MacroLayout;
+    using E = MacroEntryLayout;
+    const unsigned counted = r[L::kUnitCount];
     std::string steps;
-    std::size_t at = kEntries;
+    std::size_t at = L::kEntries;
     unsigned units = 0;
-    // A long entry starts with 0x01 (0x81): so does a short one whose delay
-    // is below 4 ms. The fourth byte, a unit 1 to 3, tells them apart.
-    while (units < r[kUnits] && at + 2 <= kMacroLength) {
-        const std::uint8_t lead = r[at];
-        const char* action = (lead & 0x80) ? "release " : "press ";
-        const bool isLong =
-            (lead & 0x7F) == 1 && units + 2 <= r[kUnits] && at + 4 <= kMacroLength && r[at + 3] >= 1 && r[at + 3] <= 3;
+    // A long entry starts with kMacroLongLead: so does a short one whose delay
+    // is below 4 ms. The unit byte, 1 to 3, tells them apart.
+    const auto unitOf = [&](std::size_t entry) -> const MacroDelayUnit* {
+        for (const MacroDelayUnit& u : kMacroDelayUnits) {
+            if (r[entry + E::kUnit] == u.unit) return &u;
+        }
+        return nullptr;
+    };
+    while (units < counted && at + E::kShortBytes <= kMacroLength) {
+        const std::uint8_t lead = r[at + E::kLead];
+        const char* action = (lead & kMacroReleaseBit) ? "release " : "press ";
+        const unsigned leadValue = static_cast<std::uint8_t>(lead & ~kMacroReleaseBit);
+        const std::size_t longUnits = E::kLongBytes / L::kUnitBytes;
+        const MacroDelayUnit* unit =
+            leadValue == kMacroLongLead && units + longUnits <= counted && at + E::kLongBytes <= kMacroLength
+                ? unitOf(at)
+                : nullptr;
         steps += steps.empty() ? " " : ", ";
-        steps += Cat(action, Num(r[at + 1]), " ");
-        if (isLong) {
-            steps += Cat(Num(r[at + 2] * kUnitMs[r[at + 3] - 1]), "ms");
-            at += 4;
-            units += 2;
+        steps += Cat(action, Num(r[at + E::kKey]), " ");
+        if (unit != nullptr) {
+            steps += Cat(Num(r[at + E::kValue] * unit->milliseconds), "ms");
+            at += E::kLongBytes;
+            units += longUnits;
         } else {
-            steps += Cat("~", Num((lead & 0x7Fu) * 2), "ms");
-            at += 2;
+            steps += Cat("~", Num(leadValue * 2), "ms");
+            at += E::kShortBytes;
             units += 1;
         }
     }
-    std::string out = Cat(Num(r[2]), ": ", Named("macroOption", r[4]), ", ", Named("macroRepeat", r[8]), ", macroName ",
-                          MacroName(r), ", ", steps.empty() ? "no steps" : Cat("steps", steps));
-    if (units != r[kUnits]) out += Cat(" [unit count ", Num(r[kUnits]), ", ", Num(units), " read]");
+    std::string out =
+        Cat(Num(r[L::kNumber]), ": ", Named("macroOption", r[L::kOption]), ", ", Named("macroRepeat", r[L::kRepeat]),
+            ", macroName ", MacroName(r), ", ", steps.empty() ? "no steps" : Cat("steps", steps));
+    if (units != counted) out += Cat(" [unit count ", Num(counted), ", ", Num(units), " read]");
     return out;
 }
 
@@ -241,8 +238,8 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 
 std::string DecodeFrame(std::span<const std::uint8_t> frame) {
     if (frame.empty()) return "empty frame";
-    const Layout* layout = nullptr;
-    for (const Layout& l : Layouts()) {
+    const CommandLayout* layout = nullptr;
+    for (const CommandLayout& l : kLayouts) {
         if (l.command == frame[0]) layout = &l;
     }
     if (layout == nullptr) {
@@ -252,13 +249,14 @@ std::string DecodeFrame(std::span<const std::uint8_t> frame) {
     std::string out = layout->name;
     switch (layout->command) {
         case CMD_ACTIVE_PROFILE:
-            out += Cat(" ", Named("activeProfile", r[2]));
+            out += Cat(" ", Named("activeProfile", r[ActiveProfileLayout::kProfile]));
             break;
         case CMD_DPI:
             out += Cat(" ", DecodeDpi(r));
             break;
         case CMD_OPTION07:
-            out += Cat(" profile ", Num(r[2]), ": ", Named("option07", r[3]));
+            out +=
+                Cat(" profile ", Num(r[Option07Layout::kProfile]), ": ", Named("option07", r[Option07Layout::kValue]));
             break;
         case CMD_LIGHTING:
             out += Cat(" ", DecodeLighting(r));
@@ -270,7 +268,7 @@ std::string DecodeFrame(std::span<const std::uint8_t> frame) {
             out += Cat(" ", DecodeMacro(r));
             break;
         case CMD_END:
-            out += Cat(" ", Named("profileOption", r[2]));
+            out += Cat(" ", Named("profileOption", r[EndLayout::kValue]));
             break;
         default:
             break;
