@@ -4,22 +4,12 @@
 #include <string_view>
 #include <vector>
 
-#include "device/button_command.h"
-#include "device/command_frame.h"
-#include "device/dpi_command.h"
-#include "device/lighting_command.h"
-#include "device/macro_command.h"
+#include "device/command_layouts.h"
 #include "inspect/config_text.h"
 #include "inspect/field_table.h"
 
 namespace korvid {
 namespace {
-
-// What every command's frame must look like outside its fields.
-constexpr CommandLayout kLayouts[] = {
-    LayoutOf<BeginLayout>(),    LayoutOf<ActiveProfileLayout>(), LayoutOf<DpiLayout>(),   LayoutOf<Option07Layout>(),
-    LayoutOf<LightingLayout>(), LayoutOf<ButtonsLayout>(),       LayoutOf<MacroLayout>(), LayoutOf<EndLayout>(),
-};
 
 // The parts appended one after another. (Chains of "text" + std::string
 // temporaries trip a false -Wrestrict of GCC 12 at -O3.)
@@ -238,10 +228,7 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 
 std::string DecodeFrame(std::span<const std::uint8_t> frame) {
     if (frame.empty()) return "empty frame";
-    const CommandLayout* layout = nullptr;
-    for (const CommandLayout& l : kLayouts) {
-        if (l.command == frame[0]) layout = &l;
-    }
+    const CommandLayout* layout = FindCommandLayout(frame[kCommandByte]);
     if (layout == nullptr) {
         return Cat("unknown command ", Hex2(frame[0]), ", ", std::to_string(frame.size()), " bytes: ", Hex(frame));
     }

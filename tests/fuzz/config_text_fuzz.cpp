@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "inspect/config_text.h"
 #include "config/image_repair.h"
 #include "fuzz_support.h"
+#include "inspect/config_text.h"
 
 namespace korvid {
 namespace {

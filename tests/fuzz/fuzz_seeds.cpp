@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "inspect/config_text.h"
 #include "device/button_command.h"
 #include "device/settings_push.h"
 #include "fuzz_support.h"
+#include "inspect/config_text.h"
 
 namespace korvid {
 namespace {

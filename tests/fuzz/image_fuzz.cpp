@@ -19,40 +19,31 @@
 #include <string>
 
 #include "config/image_file.h"
-#include "device/button_command.h"
-#include "device/command_frame.h"
-#include "inspect/frame_decoder.h"
+#include "device/command_layouts.h"
 #include "device/push_job.h"
 #include "fuzz_support.h"
+#include "inspect/frame_decoder.h"
 
 namespace korvid {
 namespace {
 
 struct CommandShape {
-    std::uint8_t command;
-    const char* name;
-    std::size_t length;
-    std::uint8_t lengthByte;
+    CommandLayout layout;
     bool perProfile;  // byte 2 is the profile, one frame per profile at most
 };
 
 // In the order a push sends them.
 constexpr CommandShape kCommands[] = {
-    {CMD_BEGIN, "CMD_BEGIN", kBeginLength, 0x00, false},
-    {CMD_ACTIVE_PROFILE, "CMD_ACTIVE_PROFILE", kActiveProfileLength, 0x04, false},
-    {CMD_DPI, "CMD_DPI", kDpiLength, kDpiLength, true},
-    {CMD_OPTION07, "CMD_OPTION07", kOption07Length, kOption07Length, true},
-    {CMD_LIGHTING, "CMD_LIGHTING", kLightingLength, kLightingLength, true},
-    {CMD_MACRO, "CMD_MACRO", kMacroLength, kMacroLength, false},
-    {CMD_BUTTONS, "CMD_BUTTONS", kButtonsLength, kButtonsLength, true},
-    {CMD_END, "CMD_END", kEndLength, kEndLength, false},
+    {LayoutOf<BeginLayout>(), false},   {LayoutOf<ActiveProfileLayout>(), false}, {LayoutOf<DpiLayout>(), true},
+    {LayoutOf<Option07Layout>(), true}, {LayoutOf<LightingLayout>(), true},       {LayoutOf<MacroLayout>(), false},
+    {LayoutOf<ButtonsLayout>(), true},  {LayoutOf<EndLayout>(), false},
 };
 constexpr int kCommandKinds = static_cast<int>(std::size(kCommands));
 constexpr int kRankOfMacro = 5;
 
 int RankOf(std::uint8_t command) {
     for (int rank = 0; rank < kCommandKinds; ++rank) {
-        if (kCommands[rank].command == command) return rank;
+        if (kCommands[rank].layout.command == command) return rank;
     }
     return -1;
 }
@@ -93,8 +84,8 @@ public:
         const int rank = RankOf(frame[kCommandByte]);
         KORVID_FUZZ_CHECK(rank >= 0, "a frame of an unknown command");
         const CommandShape& shape = kCommands[rank];
-        KORVID_FUZZ_CHECK(frame.size() == shape.length, shape.name);
-        KORVID_FUZZ_CHECK(frame[kLengthByte] == shape.lengthByte, shape.name);
+        KORVID_FUZZ_CHECK(frame.size() == shape.layout.length, shape.layout.name);
+        KORVID_FUZZ_CHECK(frame[kLengthByte] == shape.layout.fixed[0].value, shape.layout.name);
         KORVID_FUZZ_CHECK(rank >= lastRank_, "a frame out of the push order");
         if (shape.perProfile) {
             KORVID_FUZZ_CHECK(frame[2] < kProfileCount, "a profile byte outside 0..4");
@@ -116,10 +107,10 @@ public:
 private:
     static void CheckDecodes(std::span<const std::uint8_t> frame, const CommandShape& shape) {
         const std::string text = DecodeFrame(frame);
-        KORVID_FUZZ_CHECK(text.starts_with(shape.name), "the decoder names another command");
+        KORVID_FUZZ_CHECK(text.starts_with(shape.layout.name), "the decoder names another command");
         // A macro name may hold any text; every other frame is checked
         // against the decoder's fixed bytes and zeros.
-        if (shape.command == CMD_MACRO) return;
+        if (shape.layout.command == CMD_MACRO) return;
         KORVID_FUZZ_CHECK(text.find(" [length ") == std::string::npos, "the decoder finds a wrong length");
         KORVID_FUZZ_CHECK(text.find(" [byte ") == std::string::npos, "the decoder finds a byte out of layout");
     }

@@ -22,11 +22,10 @@
 namespace korvid {
 namespace {
 
-constexpr std::size_t kName = 9;
-constexpr std::size_t kUnitCount = 33;
-constexpr std::size_t kEntries = 34;
-constexpr std::uint8_t kReleaseBit = 0x80;
-constexpr unsigned kUnitMs[] = {50, 100, 200};
+using L = MacroLayout;
+using E = MacroEntryLayout;
+
+unsigned UnitMs(unsigned unit) { return kMacroDelayUnits[unit - 1].milliseconds; }
 
 void CheckConverterInput(std::u16string_view text) {
     KORVID_FUZZ_CHECK(text.size() <= kMacroNameChars, "a name longer than its array");
@@ -68,24 +67,24 @@ std::string ThreeBytes(std::u16string_view text) {
 }
 
 void CheckStep(const MacroEvent& event, const MacroStep& step) {
-    KORVID_FUZZ_CHECK(step.size == 2 || step.size == 4, "a step of neither 2 nor 4 bytes");
-    KORVID_FUZZ_CHECK(step.bytes[1] == event.key, "the key");
-    KORVID_FUZZ_CHECK(((step.bytes[0] & kReleaseBit) != 0) == (event.state != 1), "press or release");
+    KORVID_FUZZ_CHECK(step.size == E::kShortBytes || step.size == E::kLongBytes, "a step of neither 2 nor 4 bytes");
+    KORVID_FUZZ_CHECK(step.bytes[E::kKey] == event.key, "the key");
+    KORVID_FUZZ_CHECK(((step.bytes[E::kLead] & kMacroReleaseBit) != 0) == (event.state != 1), "press or release");
     const unsigned delay = event.delay;
-    const unsigned value = step.bytes[0] & 0x7Fu;
-    if (step.size == 2) {
+    const unsigned value = step.bytes[E::kLead] & 0x7Fu;
+    if (step.size == E::kShortBytes) {
         KORVID_FUZZ_CHECK(delay <= 255, "a short entry for a delay beyond 255 ms");
         KORVID_FUZZ_CHECK(value % 2 == 1, "a short entry with an even value");
         KORVID_FUZZ_CHECK(2 * value + 2 > delay && 2 * value <= std::max(delay, 2u) + 2, "short delay off");
         return;
     }
     KORVID_FUZZ_CHECK(delay > 255, "a long entry for a delay of 255 ms or less");
-    KORVID_FUZZ_CHECK(value == 1, "a long entry without its marker");
-    const unsigned unit = step.bytes[3];
+    KORVID_FUZZ_CHECK(value == kMacroLongLead, "a long entry without its marker");
+    const unsigned unit = step.bytes[E::kUnit];
     KORVID_FUZZ_CHECK(unit >= 1 && unit <= 3, "a long entry's unit");
-    const unsigned ms = kUnitMs[unit - 1];
-    const unsigned count = step.bytes[2];
-    if (unit > 1) KORVID_FUZZ_CHECK(delay / kUnitMs[unit - 2] > 127, "not the smallest unit that holds the delay");
+    const unsigned ms = UnitMs(unit);
+    const unsigned count = step.bytes[E::kValue];
+    if (unit > 1) KORVID_FUZZ_CHECK(delay / UnitMs(unit - 1) > 127, "not the smallest unit that holds the delay");
     if (unit < 3) KORVID_FUZZ_CHECK(count <= 127, "a count beyond 7 bits");
     if (count == 255) {
         KORVID_FUZZ_CHECK(delay >= 255 * ms, "clamped below the largest delay");
@@ -95,15 +94,15 @@ void CheckStep(const MacroEvent& event, const MacroStep& step) {
 }
 
 void CheckFrame(const ButtonData& slot, int number, const AnsiConverter& toAnsi, const Frame<kMacroLength>& frame) {
-    KORVID_FUZZ_CHECK(frame[0] == CMD_MACRO && frame[1] == kMacroLength, "command and length");
-    KORVID_FUZZ_CHECK(frame[2] == LowByte(number), "macro number");
-    KORVID_FUZZ_CHECK(frame[4] == LowByte(slot.macroOption), "macroOption");
+    KORVID_FUZZ_CHECK(frame[kCommandByte] == CMD_MACRO && frame[kLengthByte] == kMacroLength, "command and length");
+    KORVID_FUZZ_CHECK(frame[L::kNumber] == LowByte(number), "macro number");
+    KORVID_FUZZ_CHECK(frame[L::kOption] == LowByte(slot.macroOption), "macroOption");
     const std::uint8_t repeat = LowByte(slot.macroRepeat);
-    KORVID_FUZZ_CHECK(frame[8] == (repeat == 0 ? 1 : repeat), "macroRepeat");
-    KORVID_FUZZ_CHECK(frame[3] == 0 && frame[5] == 0 && frame[6] == 0 && frame[7] == 0, "header zeros");
+    KORVID_FUZZ_CHECK(frame[L::kRepeat] == (repeat == 0 ? 1 : repeat), "macroRepeat");
+    for (const std::size_t at : L::kZeros) KORVID_FUZZ_CHECK(frame[at] == 0, "header zeros");
 
     // The name.
-    const auto* name = frame.data() + kName;
+    const auto* name = frame.data() + L::kName;
     const std::size_t nameLength = std::find(name, name + kMacroNameBytes, 0) - name;
     KORVID_FUZZ_CHECK(nameLength < kMacroNameBytes, "a name without NUL in its 24 bytes");
     KORVID_FUZZ_CHECK(std::all_of(name + nameLength, name + kMacroNameBytes, [](std::uint8_t b) { return b == 0; }),
@@ -120,7 +119,7 @@ void CheckFrame(const ButtonData& slot, int number, const AnsiConverter& toAnsi,
 
     // The entries.
     const int count = std::min<int>(slot.eventCount, kMaxMacroEvents);
-    std::size_t at = kEntries;
+    std::size_t at = L::kEntries;
     int sent = 0;
     for (; sent < count; ++sent) {
         const MacroStep step = EncodeMacroStep(slot.events[sent]);
@@ -130,7 +129,7 @@ void CheckFrame(const ButtonData& slot, int number, const AnsiConverter& toAnsi,
                           "an entry that is not its step");
         at += step.size;
     }
-    KORVID_FUZZ_CHECK(frame[kUnitCount] == (at - kEntries) / 2, "unit count");
+    KORVID_FUZZ_CHECK(frame[L::kUnitCount] == (at - L::kEntries) / L::kUnitBytes, "unit count");
     KORVID_FUZZ_CHECK(std::all_of(frame.begin() + at, frame.end(), [](std::uint8_t b) { return b == 0; }),
                       "bytes after the last entry");
 }
