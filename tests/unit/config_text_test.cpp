@@ -10,17 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "inspect/config_edit.h"
 #include "config/factory_defaults.h"
+#include "inspect/config_edit.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
-
-std::unique_ptr<ShareData> Defaults() {
-    auto image = std::make_unique<ShareData>();
-    BuildFactoryDefaults(*image);
-    return image;
-}
 
 std::vector<Assignment> Parse(std::vector<std::string> items) {
     const ParsedAssignments parsed = ParseAssignments(items);
@@ -158,7 +153,7 @@ TEST(SetParsing, OneRefusalTakesNothingAndEveryRefusalIsReported) {
 }
 
 TEST(ApplyAssignments, FlagsExactlyTheChangedFields) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     // Flags left over from an earlier apply must not be sent again.
     std::memset(&image->activeProfileChanged, 1, kImageSize - kChangeFlagsOffset);
     auto before = std::make_unique<ShareData>(*image);
@@ -189,7 +184,7 @@ TEST(ApplyAssignments, FlagsExactlyTheChangedFields) {
 }
 
 TEST(ApplyAssignments, GivenFlagsDecide) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     const EditResult result = ApplyAssignments(
         *image, Parse({"dpiChanged[1]=0", "profiles[1].dpiX[2]=30", "option07Changed[3]=1", "buttonChanged[4][19]=1"}));
     EXPECT_EQ(FlagNames(result), (std::vector<std::string>{"option07Changed[3]", "buttonChanged[4][19]"}));
@@ -197,7 +192,7 @@ TEST(ApplyAssignments, GivenFlagsDecide) {
 }
 
 TEST(ApplyAssignments, NewTextClearsTheOldTail) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     ApplyAssignments(*image, Parse({"profiles[1].programPath=C:\\a\\long\\path.exe"}));
     ApplyAssignments(*image, Parse({"profiles[1].programPath=C:\\b.exe"}));
     const std::u16string expected = u"C:\\b.exe";
@@ -207,7 +202,7 @@ TEST(ApplyAssignments, NewTextClearsTheOldTail) {
 
 // An image with something unusual in every kind of field.
 std::unique_ptr<ShareData> Unusual() {
-    auto image = Defaults();
+    auto image = FactoryImage();
     image->spare0 = 0xDEADBEEF;
     image->activeProfile = 2;
     ProfileData& p = image->profiles[3];
@@ -267,7 +262,7 @@ TEST(ExportImport, ImportLinesCommentsAndRefusals) {
 }
 
 TEST(Show, FactoryDefaultsShowNoDifferences) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     std::string expected = "activeProfile=0\n";
     for (int k = 0; k < kProfileCount; ++k) {
         expected += "\n== profile " + std::to_string(k) + " \"Default" + std::to_string(k + 1) + "\"" +

@@ -7,15 +7,10 @@
 #include <string>
 
 #include "config/factory_defaults.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
-
-std::unique_ptr<ShareData> Defaults() {
-    auto image = std::make_unique<ShareData>();
-    BuildFactoryDefaults(*image);
-    return image;
-}
 
 void SetLaunchButton(ButtonData& button, const std::u16string& path) {
     button.function = kFunctionLaunchProgram;
@@ -91,7 +86,7 @@ TEST(DeviceEvent, Decision) {
         {"unknown class", 0x40000001, kDeviceAttached, DeviceAction::kNone, 0},
         {"class 0", 0x00000001, kDeviceAttached, DeviceAction::kNone, 0},
     };
-    const auto image = Defaults();
+    const auto image = FactoryImage();
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         const DeviceEventAction got = DecideDeviceEvent(c.code, *image, c.deviceState);
@@ -122,7 +117,7 @@ TEST(DeviceEvent, LaunchProgramUsesTheActiveProfilesSlot) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto image = Defaults();
+        auto image = FactoryImage();
         image->activeProfile = c.activeProfile;
         if (c.launchSlot >= 0) SetLaunchButton(image->profiles[c.activeProfile].buttons[c.launchSlot], kPath);
         if (c.otherSlot >= 0) SetLaunchButton(image->profiles[0].buttons[c.otherSlot], kPath);
@@ -136,7 +131,7 @@ TEST(DeviceEvent, LaunchProgramUsesTheActiveProfilesSlot) {
 }
 
 TEST(DeviceEvent, LaunchPathFillingItsWholeArrayIsCutAtTheArray) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     ButtonData& button = image->profiles[0].buttons[2];
     button.function = kFunctionLaunchProgram;
     std::fill(std::begin(button.launchPath), std::end(button.launchPath), u'x');
@@ -162,9 +157,9 @@ TEST(DeviceEvent, RecordDeviceChangeWritesOnlyItsField) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto image = Defaults();
+        auto image = FactoryImage();
         image->activeProfile = 1;
-        auto expected = Defaults();
+        auto expected = FactoryImage();
         expected->activeProfile = 1;
         c.expect(*expected);
 

@@ -7,22 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "protocol/korvid_protocol.h"
 #include "inspect/driver_log.h"
 #include "inspect/driver_messages.h"
+#include "protocol/korvid_protocol.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
-
-// "04 00 FF" as bytes; a trailing "..." pads with zeros to the given length.
-std::vector<std::uint8_t> Bytes(const std::string& hex, std::size_t padTo = 0) {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 3) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
-    }
-    if (bytes.size() < padTo) bytes.resize(padTo, 0);
-    return bytes;
-}
 
 TEST(FrameDecoder, GoldenFrames) {
     const struct {
@@ -30,61 +21,61 @@ TEST(FrameDecoder, GoldenFrames) {
         std::vector<std::uint8_t> frame;
         const char* expected;
     } kCases[] = {
-        {"begin", Bytes("04 00 FF"), "CMD_BEGIN"},
-        {"active profile", Bytes("05 04 03 05 00 00 00 00"), "CMD_ACTIVE_PROFILE activeProfile 3"},
-        {"option 07", Bytes("07 08 02 34 00 00 00 00"), "CMD_OPTION07 profile 2: option07 52"},
-        {"end", Bytes("0B 08 02 00 00 00 00 00"), "CMD_END profileOption 2"},
+        {"begin", FromHex("04 00 FF"), "CMD_BEGIN"},
+        {"active profile", FromHex("05 04 03 05 00 00 00 00"), "CMD_ACTIVE_PROFILE activeProfile 3"},
+        {"option 07", FromHex("07 08 02 34 00 00 00 00"), "CMD_OPTION07 profile 2: option07 52"},
+        {"end", FromHex("0B 08 02 00 00 00 00 00"), "CMD_END profileOption 2"},
         {"factory DPI of profile 0",
-         Bytes("06 36 00 0A 0A 1F 00 00 12 1B 37 4A 91 15 17 19 12 1B 37 4A 91 15 17 19 01 00 00 FF FF 00 00 00 FF "
-               "00 FF 00 FF 00 FF FF FF FF 00 00 FF FF 00 80 FF 03 08 00 02 00"),
+         FromHex("06 36 00 0A 0A 1F 00 00 12 1B 37 4A 91 15 17 19 12 1B 37 4A 91 15 17 19 01 00 00 FF FF 00 00 00 FF "
+                 "00 FF 00 FF 00 FF FF FF FF 00 00 FF FF 00 80 FF 03 08 00 02 00"),
          "CMD_DPI profile 0: stages 1-5 on, current 2, X 18 27 55 74 145 21 23 25, Y 18 27 55 74 145 21 23 25, "
          "stageColor #FF0000 #0000FF #00FF00 #FF00FF #FFFF00 #00FFFF #FFFF00 #FF8000, dpiOptionA 10, dpiOptionB 10, "
          "dpiOptionC 0, dpiOptionD 2"},
         {"DPI with upper-range values and scattered stages",
-         Bytes("06 36 04 01 02 A5 01 80 51 1B 37 4A 91 15 17 19 12 1B 37 4A 91 15 17 22 07 00 00 00 00 00 00 00 00 "
-               "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 03 08 07 09 00"),
+         FromHex("06 36 04 01 02 A5 01 80 51 1B 37 4A 91 15 17 19 12 1B 37 4A 91 15 17 22 07 00 00 00 00 00 00 00 00 "
+                 "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 03 08 07 09 00"),
          "CMD_DPI profile 4: stages 1,3,6,8 on, current 8, X 81* 27 55 74 145 21 23 25, Y 18 27 55 74 145 21 23 "
          "34*, stageColor #000000 #000000 #000000 #000000 #000000 #000000 #000000 #000000, dpiOptionA 1, "
          "dpiOptionB 2, dpiOptionC 7, dpiOptionD 9"},
         {"factory lighting of profile 0",
-         Bytes("08 2D 00 01 02 02 0A 02 00 00 FF FF 00 00 FF 00 FF 00 FF 00 00 00 FF FF FF 00 FF FF FF 00 FF FF FF "
-               "80 80 80 00 01 02 02 04 02 00 00 FF"),
+         FromHex("08 2D 00 01 02 02 0A 02 00 00 FF FF 00 00 FF 00 FF 00 FF 00 00 00 FF FF FF 00 FF FF FF 00 FF FF FF "
+                 "80 80 80 00 01 02 02 04 02 00 00 FF"),
          "CMD_LIGHTING profile 0: zone A mode 2, lightParamA1 2, lightParamA2 10, lightColorA #FF0000, slots 1-8 on, "
          "lightSlotColor #FF0000 #00FF00 #0000FF #FFFF00 #FF00FF #00FFFF #FFFFFF #808080, lightParamA3 0; zone B "
          "mode 2, lightParamB1 2, lightParamB2 4, lightColorB #FF0000"},
         {"lighting with zone A off",
-         Bytes("08 2D 03 00 00 02 0A 02 00 00 FF 05 00 00 FF 00 FF 00 FF 00 00 00 FF FF FF 00 FF FF FF 00 FF FF FF "
-               "80 80 80 07 01 00 02 04 02 12 34 56"),
+         FromHex("08 2D 03 00 00 02 0A 02 00 00 FF 05 00 00 FF 00 FF 00 FF 00 00 00 FF FF FF 00 FF FF FF 00 FF FF FF "
+                 "80 80 80 07 01 00 02 04 02 12 34 56"),
          "CMD_LIGHTING profile 3: zone A off, lightParamA1 2, lightParamA2 10, lightColorA #FF0000, slots 1,3 on, "
          "lightSlotColor #FF0000 #00FF00 #0000FF #FFFF00 #FF00FF #00FFFF #FFFFFF #808080, lightParamA3 7; zone B "
          "mode 0, lightParamB1 2, lightParamB2 4, lightColorB #563412"},
         {"factory buttons of profile 0",
-         Bytes("09 40 00 01 00 00 02 00 00 03 00 00 07 00 00 08 00 00 0D 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-               "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09 00 00 0A 00 00 00"),
+         FromHex("09 40 00 01 00 00 02 00 00 03 00 00 07 00 00 08 00 00 0D 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                 "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09 00 00 0A 00 00 00"),
          "CMD_BUTTONS profile 0: [0] function 1, [1] function 2, [2] function 3, [3] function 7, [4] function 8, "
          "[5] function 13, [6-17] none, [18] function 9, [19] function 10"},
-        {"keys, macros and launch buttons", Bytes("09 40 01 05 02 04 05 01 06 10 01 03 11 00 00 2E 01 02", 64),
+        {"keys, macros and launch buttons", FromHex("09 40 01 05 02 04 05 01 06 10 01 03 11 00 00 2E 01 02", 64),
          "CMD_BUTTONS profile 1: [0] key 4 modifiers 0x02, [1] key 6 modifiers 0x01, [2] macro 3 option 1, "
          "[3] function 17, [4] function 46 (1 2), [5-19] none"},
         {"macro with a short and a long step",
-         Bytes("0A 84 01 00 00 00 00 00 01 61 62 63 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-               "03 33 04 81 04 06 01",
-               132),
+         FromHex("0A 84 01 00 00 00 00 00 01 61 62 63 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                 "03 33 04 81 04 06 01",
+                 132),
          "CMD_MACRO 1: macroOption 0, macroRepeat 1, macroName \"abc\", steps press 4 ~102ms, release 4 300ms"},
-        {"macro without steps", Bytes("0A 84 07 00 02 00 00 00 05 78", 132),
+        {"macro without steps", FromHex("0A 84 07 00 02 00 00 00 05 78", 132),
          "CMD_MACRO 7: macroOption 2, macroRepeat 5, macroName \"x\", no steps"},
         {"a short step below 4 ms is not a long one",
-         Bytes("0A 84 02 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
-               "04 01 04 85 05 01 0C 04 02",
-               132),
+         FromHex("0A 84 02 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 "
+                 "04 01 04 85 05 01 0C 04 02",
+                 132),
          "CMD_MACRO 2: macroOption 0, macroRepeat 1, macroName \"\", steps press 4 ~2ms, release 5 ~10ms, press 12 "
          "400ms"},
-        {"fixed byte differs", Bytes("04 00 FE"), "CMD_BEGIN [byte 2 0xFE, expected 0xFF]"},
-        {"short frame", Bytes("05 04 03 05 00 00 00"), "CMD_ACTIVE_PROFILE activeProfile 3 [length 7, expected 8]"},
-        {"byte that must be 0", Bytes("0B 08 02 00 00 00 00 09"), "CMD_END profileOption 2 [byte 7 0x09]"},
-        {"wrong length byte", Bytes("07 07 00 02 00 00 00 00"),
+        {"fixed byte differs", FromHex("04 00 FE"), "CMD_BEGIN [byte 2 0xFE, expected 0xFF]"},
+        {"short frame", FromHex("05 04 03 05 00 00 00"), "CMD_ACTIVE_PROFILE activeProfile 3 [length 7, expected 8]"},
+        {"byte that must be 0", FromHex("0B 08 02 00 00 00 00 09"), "CMD_END profileOption 2 [byte 7 0x09]"},
+        {"wrong length byte", FromHex("07 07 00 02 00 00 00 00"),
          "CMD_OPTION07 profile 0: option07 2 [byte 1 0x07, expected 0x08]"},
-        {"unknown command", Bytes("0C 01 02"), "unknown command 0x0C, 3 bytes: 0C 01 02"},
+        {"unknown command", FromHex("0C 01 02"), "unknown command 0x0C, 3 bytes: 0C 01 02"},
         {"empty", {}, "empty frame"},
     };
     for (const auto& c : kCases) {

@@ -9,21 +9,14 @@
 #include <span>
 #include <string>
 
-#include "config/factory_defaults.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
 #include "device/dpi_command.h"
 #include "device/lighting_command.h"
-#include "hex_text.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
-
-std::unique_ptr<ShareData> Defaults() {
-    auto image = std::make_unique<ShareData>();
-    BuildFactoryDefaults(*image);
-    return image;
-}
 
 // One field change and the bytes it must produce at a given frame offset.
 struct FieldCase {
@@ -37,7 +30,7 @@ template <std::size_t N>
 void ExpectFieldCases(std::span<const FieldCase> cases, Frame<N> (*encode)(const ProfileData&, int)) {
     for (const FieldCase& c : cases) {
         SCOPED_TRACE(c.name);
-        auto image = Defaults();
+        auto image = FactoryImage();
         c.change(image->profiles[1]);
         const Frame<N> frame = encode(image->profiles[1], 1);
         const std::size_t length = (std::string(c.expected).size() + 1) / 3;
@@ -46,7 +39,7 @@ void ExpectFieldCases(std::span<const FieldCase> cases, Frame<N> (*encode)(const
 }
 
 TEST(SmallCommands, Frames) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     image->activeProfile = 3;
     image->profiles[2].option07 = 0x1234;
     for (int k = 0; k < kProfileCount; ++k) image->profiles[k].profileOption = 9;
@@ -68,7 +61,7 @@ TEST(SmallCommands, Frames) {
 }
 
 TEST(DpiCommand, FactoryDefaultProfile) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     EXPECT_EQ(
         Hex(EncodeDpiCommand(image->profiles[0], 0)),
         "06 36 00 0A 0A 1F 00 00 12 1B 37 4A 91 15 17 19 12 1B 37 4A 91 15 17 19 01 00 00 FF FF 00 00 00 FF 00 FF "
@@ -102,50 +95,52 @@ TEST(DpiCommand, ResolutionIndexes) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto image = Defaults();
+        auto image = FactoryImage();
         image->profiles[0].dpiX[2] = c.index;
         image->profiles[0].dpiY[5] = c.index;
         const auto frame = EncodeDpiCommand(image->profiles[0], 0);
-        EXPECT_EQ(frame[8 + 2], c.value);
-        EXPECT_EQ(frame[16 + 5], c.value);
-        EXPECT_EQ(frame[6], c.upperRange ? 0x04 : 0x00) << "X range mask";
-        EXPECT_EQ(frame[7], c.upperRange ? 0x20 : 0x00) << "Y range mask";
+        EXPECT_EQ(frame[DpiLayout::kXValues + 2], c.value);
+        EXPECT_EQ(frame[DpiLayout::kYValues + 5], c.value);
+        EXPECT_EQ(frame[DpiLayout::kXRangeMask], c.upperRange ? 0x04 : 0x00) << "X range mask";
+        EXPECT_EQ(frame[DpiLayout::kYRangeMask], c.upperRange ? 0x20 : 0x00) << "Y range mask";
     }
 }
 
 TEST(DpiCommand, OtherFields) {
     const FieldCase kCases[] = {
-        {"profile index", [](ProfileData&) {}, 2, "01"},
+        {"profile index", [](ProfileData&) {}, DpiLayout::kProfile, "01"},
         {"X and Y are encoded independently",
          [](ProfileData& p) {
              p.dpiX[0] = 8;
              p.dpiY[0] = 70;
          },
-         6, "00 01 12"},
-        {"Y of stage 0 in the upper range", [](ProfileData& p) { p.dpiY[0] = 70; }, 16, "51"},
+         DpiLayout::kXRangeMask, "00 01 12"},
+        {"Y of stage 0 in the upper range", [](ProfileData& p) { p.dpiY[0] = 70; }, DpiLayout::kYValues, "51"},
         {"option bytes send their low byte",
          [](ProfileData& p) {
              p.dpiOptionA = 0x1FF;
              p.dpiOptionB = 0x203;
          },
-         3, "FF 03"},
-        {"stageEnabled 2 counts as clear", [](ProfileData& p) { p.stageEnabled[0] = 2; }, 5, "1E"},
-        {"all stages enabled", [](ProfileData& p) { std::fill_n(p.stageEnabled, kStageCount, 1); }, 5, "FF"},
-        {"currentStage sends its low byte", [](ProfileData& p) { p.currentStage = 0x107; }, 24, "07"},
-        {"colour as blue, green, red; top byte dropped", [](ProfileData& p) { p.stageColor[7] = 0xAA332211; }, 46,
-         "33 22 11"},
+         DpiLayout::kOptionA, "FF 03"},
+        {"stageEnabled 2 counts as clear", [](ProfileData& p) { p.stageEnabled[0] = 2; }, DpiLayout::kStageMask, "1E"},
+        {"all stages enabled", [](ProfileData& p) { std::fill_n(p.stageEnabled, kStageCount, 1); },
+         DpiLayout::kStageMask, "FF"},
+        {"currentStage sends its low byte", [](ProfileData& p) { p.currentStage = 0x107; }, DpiLayout::kCurrentStage,
+         "07"},
+        {"colour as blue, green, red; top byte dropped", [](ProfileData& p) { p.stageColor[7] = 0xAA332211; },
+         DpiLayout::StageColor(7), "33 22 11"},
         {"dpiOptionC and dpiOptionD",
          [](ProfileData& p) {
              p.dpiOptionC = 0x7E;
              p.dpiOptionD = 0x305;
          },
-         49, "03 08 7E 05 00"},
+         DpiLayout::kFixed[1].at, "03 08 7E 05 00"},
     };
     ExpectFieldCases(kCases, &EncodeDpiCommand);
 }
 
 TEST(ButtonCommand, FactoryDefaultProfile) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     EXPECT_EQ(Hex(EncodeButtonCommand(image->profiles[2], 2)),
               "09 40 02 "
               "01 00 00 02 00 00 03 00 00 07 00 00 08 00 00 0D 00 00 "
@@ -188,8 +183,8 @@ TEST(ButtonCommand, Assignments) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto image = Defaults();
-        ButtonData& slot = image->profiles[4].buttons[19];  // the last slot: bytes 60 to 62
+        auto image = FactoryImage();
+        ButtonData& slot = image->profiles[4].buttons[19];  // the last slot
         slot.function = c.function;
         slot.keyModifiers = c.keyModifiers;
         slot.keyCode = c.keyCode;
@@ -198,7 +193,7 @@ TEST(ButtonCommand, Assignments) {
         const std::u16string_view path = u"C:\\x.exe";
         std::copy(path.begin(), path.end(), slot.launchPath);
         const auto frame = EncodeButtonCommand(image->profiles[4], 4);
-        EXPECT_EQ(Hex(std::span(frame).subspan(60, 4)), std::string(c.expected) + " 00");
+        EXPECT_EQ(Hex(std::span(frame).subspan(ButtonsLayout::Slot(19), 4)), std::string(c.expected) + " 00");
     }
 }
 
@@ -216,7 +211,7 @@ TEST(ButtonCommand, FunctionTableCoversExactlyTheListedCodes) {
 }
 
 TEST(LightingCommand, FactoryDefaultProfile) {
-    auto image = Defaults();
+    auto image = FactoryImage();
     EXPECT_EQ(
         Hex(EncodeLightingCommand(image->profiles[0], 0)),
         "08 2D 00 01 02 02 0A 02 00 00 FF FF 00 00 FF 00 FF 00 FF 00 00 00 FF FF FF 00 FF FF FF 00 FF FF FF 80 80 "
@@ -225,22 +220,22 @@ TEST(LightingCommand, FactoryDefaultProfile) {
 
 TEST(LightingCommand, Fields) {
     const FieldCase kCases[] = {
-        {"profile index", [](ProfileData&) {}, 2, "01"},
+        {"profile index", [](ProfileData&) {}, LightingLayout::kProfile, "01"},
         {"mode A 5 is off, the rest of zone A still sent",
          [](ProfileData& p) {
              p.lightModeA = 5;
              p.lightParamA1 = 7;
          },
-         3, "00 00 07 0A 02 00 00 FF"},
-        {"mode A 0 is on", [](ProfileData& p) { p.lightModeA = 0; }, 3, "01 00"},
-        {"mode B 261 is not 5", [](ProfileData& p) { p.lightModeB = 261; }, 37, "01 05"},
-        {"mode B 5 is off", [](ProfileData& p) { p.lightModeB = 5; }, 37, "00 00 02 04"},
+         LightingLayout::kModeA, "00 00 07 0A 02 00 00 FF"},
+        {"mode A 0 is on", [](ProfileData& p) { p.lightModeA = 0; }, LightingLayout::kModeA, "01 00"},
+        {"mode B 261 is not 5", [](ProfileData& p) { p.lightModeB = 261; }, LightingLayout::kModeB, "01 05"},
+        {"mode B 5 is off", [](ProfileData& p) { p.lightModeB = 5; }, LightingLayout::kModeB, "00 00 02 04"},
         {"slot flag 2 counts as clear; its colour is still sent",
          [](ProfileData& p) {
              p.lightSlotEnabled[3] = 2;
              p.lightSlotColor[3] = 0x00332211;
          },
-         11, "F7 00 00 FF 00 FF 00 FF 00 00 33 22 11"},
+         LightingLayout::kSlotMask, "F7 00 00 FF 00 FF 00 FF 00 00 33 22 11"},
         {"parameters send their low byte",
          [](ProfileData& p) {
              p.lightParamA2 = 0x10B;
@@ -248,14 +243,14 @@ TEST(LightingCommand, Fields) {
              p.lightParamB1 = 0x30D;
              p.lightParamB2 = 0x40E;
          },
-         36, "0C 01 02 0D 0E"},
+         LightingLayout::kParamA3, "0C 01 02 0D 0E"},
         {"colours as blue, green, red",
          [](ProfileData& p) {
              p.lightColorA = 0xAA332211;
              p.lightColorB = 0x00665544;
          },
-         8, "33 22 11"},
-        {"colour B", [](ProfileData& p) { p.lightColorB = 0xAA665544; }, 41, "02 66 55 44"},
+         LightingLayout::kColorA, "33 22 11"},
+        {"colour B", [](ProfileData& p) { p.lightColorB = 0xAA665544; }, LightingLayout::kFixed[2].at, "02 66 55 44"},
     };
     ExpectFieldCases(kCases, &EncodeLightingCommand);
 }

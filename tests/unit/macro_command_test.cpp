@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hex_text.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
@@ -26,13 +26,6 @@ public:
 private:
     Frame<kMacroLength> bytes_{};
 };
-
-// Plain ASCII, one byte per character; anything else becomes '?'.
-std::string AsciiConverter(std::u16string_view text) {
-    std::string out;
-    for (const char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
 
 // A double-byte code page: ASCII is one byte, every other UTF-16 unit two.
 std::string DoubleByteConverter(std::u16string_view text) {
@@ -88,7 +81,7 @@ TEST(MacroCommand, HeaderFields) {
         slot.macroOption = c.option;
         slot.macroRepeat = c.repeat;
         const auto frame = EncodeMacroCommand(slot, c.number, AsciiConverter);
-        EXPECT_EQ(Hex(std::span(frame).subspan(2, 7)), c.expected);
+        EXPECT_EQ(Hex(std::span(frame).subspan(MacroLayout::kNumber, 7)), c.expected);
     }
 }
 
@@ -169,8 +162,8 @@ TEST(MacroCommand, EntryArea) {
         EXPECT_EQ(Hex(EncodeMacroCommand(slot, 1, AsciiConverter)),
                   ExpectedFrame()
                       .At(0, {0x0A, 0x84, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01})
-                      .At(33, {units})
-                      .At(34, area)
+                      .At(MacroLayout::kUnitCount, {units})
+                      .At(MacroLayout::kEntries, area)
                       .Hex());
     }
 }
@@ -210,7 +203,7 @@ TEST(MacroCommand, Names) {
         const auto frame = EncodeMacroCommand(slot, 1, convert);
         std::vector<std::uint8_t> field(c.expected.begin(), c.expected.end());
         field.resize(kMacroNameBytes, 0);
-        EXPECT_EQ(Hex(std::span(frame).subspan(9, kMacroNameBytes)), Hex(field));
+        EXPECT_EQ(Hex(std::span(frame).subspan(MacroLayout::kName, kMacroNameBytes)), Hex(field));
         for (const std::u16string& text : asked) {
             EXPECT_FALSE(!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF)
                 << "converter given half a surrogate pair";

@@ -13,39 +13,20 @@
 #include <thread>
 #include <vector>
 
-#include "config/factory_defaults.h"
-#include "device/button_command.h"
-#include "device/command_frame.h"
+#include "device/command_layouts.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-std::string Ascii(std::u16string_view text) { return std::string(text.begin(), text.end()); }
-
-struct Recorder {
-    std::vector<Bytes> frames;
-    FrameSender Sender() {
-        return [this](std::span<const std::uint8_t> frame) {
-            frames.emplace_back(frame.begin(), frame.end());
-            return 1;
-        };
-    }
-    std::vector<std::uint8_t> Commands() const {
-        std::vector<std::uint8_t> out;
-        for (const Bytes& f : frames) out.push_back(f[0]);
-        return out;
-    }
-};
+using Bytes = FrameRecorder::Bytes;
 
 bool SameImage(const ShareData& a, const ShareData& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Factory image with macro buttons at slots 3 and 7 of profile 0 and slot 0
 // of profile 2, each with a stale macroNumber, and activeProfile 1.
 std::unique_ptr<ShareData> Fixture() {
-    auto image = std::make_unique<ShareData>();
-    BuildFactoryDefaults(*image);
+    auto image = FactoryImage();
     image->activeProfile = 1;
     const std::pair<int, int> kMacroSlots[] = {{0, 3}, {0, 7}, {2, 0}};
     for (const auto& [k, j] : kMacroSlots) {
@@ -107,8 +88,8 @@ TEST(RunPush, Kinds) {
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         Images images;
-        Recorder recorder;
-        const PushResult result = RunPush(*images.working, *images.pushed, c.kind, recorder.Sender(), Ascii);
+        FrameRecorder recorder;
+        const PushResult result = RunPush(*images.working, *images.pushed, c.kind, recorder.Sender(), AsciiConverter);
         EXPECT_EQ(recorder.Commands(), c.commands);
         EXPECT_EQ(result.pushed, c.pushed);
         EXPECT_EQ(result.enableApply, c.enableApply);
@@ -142,17 +123,18 @@ TEST(RunPush, PushesTheSnapshotWhileTheWorkingCopyChanges) {
         }
         return 1;
     };
-    Recorder dpi;
+    FrameRecorder dpi;
     const FrameSender recordDpi = [&](std::span<const std::uint8_t> frame) {
-        if (frame[0] == CMD_DPI) dpi.frames.emplace_back(frame.begin(), frame.end());
+        if (frame[kCommandByte] == CMD_DPI) dpi.frames.emplace_back(frame.begin(), frame.end());
         return send(frame);
     };
 
-    RunPush(*images.working, *images.pushed, PUSH_ALL, recordDpi, Ascii);
+    RunPush(*images.working, *images.pushed, PUSH_ALL, recordDpi, AsciiConverter);
 
     EXPECT_TRUE(pushedImageStillPrevious);
     ASSERT_EQ(dpi.frames.size(), 5u);
-    for (const Bytes& frame : dpi.frames) EXPECT_EQ(frame[3], 0x0A) << "a DPI frame saw the later change";
+    for (const Bytes& frame : dpi.frames)
+        EXPECT_EQ(frame[DpiLayout::kOptionA], 0x0A) << "a DPI frame saw the later change";
     EXPECT_TRUE(images.PushedIs(*Numbered())) << "pushedImage is exactly the image pushed";
 
     auto expectedWorking = Numbered();
@@ -203,24 +185,28 @@ TEST(RunPush, WindowThreadRewritesTheWorkingCopyDuringPushes) {
     for (; pushes < 30 || writes.load() < 100; ++pushes) {
         SCOPED_TRACE("push " + std::to_string(pushes));
         const int kind = kKinds[pushes % 3];
-        Recorder recorder;
-        RunPush(*images.working, *images.pushed, kind, recorder.Sender(), Ascii);
+        FrameRecorder recorder;
+        RunPush(*images.working, *images.pushed, kind, recorder.Sender(), AsciiConverter);
 
         // Every frame of one push comes from one image.
-        const std::uint8_t marker = recorder.frames.back()[2];  // CMD_END: profileOption
+        const std::uint8_t marker = recorder.frames.back()[EndLayout::kValue];  // profileOption
         if (marker != 0x21 && marker != 0x42) {
             ADD_FAILURE() << "CMD_END from neither image: " << int{marker};
             break;  // leave the loop, so the window thread is still joined
         }
         for (const Bytes& f : recorder.frames) {
-            if (f[0] == CMD_ACTIVE_PROFILE) {
-                EXPECT_EQ(f[2], marker % kProfileCount);
+            const std::uint8_t command = f[kCommandByte];
+            if (command == CMD_ACTIVE_PROFILE) {
+                EXPECT_EQ(f[ActiveProfileLayout::kProfile], marker % kProfileCount);
             }
-            if (f[0] == CMD_DPI || f[0] == CMD_OPTION07) {
-                EXPECT_EQ(f[3], marker);
+            if (command == CMD_DPI) {
+                EXPECT_EQ(f[DpiLayout::kOptionA], marker);
             }
-            if (f[0] == CMD_LIGHTING) {
-                EXPECT_EQ(f[5], marker);
+            if (command == CMD_OPTION07) {
+                EXPECT_EQ(f[Option07Layout::kValue], marker);
+            }
+            if (command == CMD_LIGHTING) {
+                EXPECT_EQ(f[LightingLayout::kParamA1], marker);
             }
         }
         if (kind != PUSH_PROFILE) {

@@ -10,60 +10,37 @@
 #include <string>
 #include <vector>
 
-#include "config/factory_defaults.h"
-#include "device/button_command.h"
-#include "device/command_frame.h"
-#include "hex_text.h"
+#include "device/command_layouts.h"
+#include "unit_support.h"
 
 namespace korvid {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using Bytes = FrameRecorder::Bytes;
 
-std::string Ascii(std::u16string_view text) { return std::string(text.begin(), text.end()); }
-
-// Records every frame; accepts it unless refuse says otherwise.
-struct Recorder {
-    std::vector<Bytes> frames;
-    std::function<bool(const Bytes&)> refuse = [](const Bytes&) { return false; };
-
-    FrameSender Sender() {
-        return [this](std::span<const std::uint8_t> frame) {
-            frames.emplace_back(frame.begin(), frame.end());
-            return refuse(frames.back()) ? 0 : 1;
-        };
-    }
-
-    // One word per frame: the command, and in brackets the byte that tells
-    // frames of the same command apart (profile, macro number, option).
-    std::string Sequence() const {
-        static const struct {
-            std::uint8_t command;
-            const char* name;
-        } kNames[] = {
-            {CMD_BEGIN, "BEGIN"},    {CMD_ACTIVE_PROFILE, "ACTIVE"}, {CMD_DPI, "DPI"},     {CMD_OPTION07, "OPT"},
-            {CMD_LIGHTING, "LIGHT"}, {CMD_BUTTONS, "BUTTONS"},       {CMD_MACRO, "MACRO"}, {CMD_END, "END"}};
-        std::string text;
-        for (const Bytes& frame : frames) {
-            std::string word = "?";
-            for (const auto& n : kNames) {
-                if (frame[0] == n.command) word = n.name;
-            }
-            if (frame[0] != CMD_BEGIN) word.append("(").append(std::to_string(frame[2])).append(")");
-            if (!text.empty()) text += ' ';
-            text += word;
+// One word per frame: the command, and in brackets byte 2, which tells frames
+// of the same command apart (profile, macro number, profileOption).
+std::string Sequence(const FrameRecorder& recorder) {
+    constexpr std::size_t kTellsApart = 2;
+    static_assert(kTellsApart == DpiLayout::kProfile && kTellsApart == MacroLayout::kNumber &&
+                  kTellsApart == EndLayout::kValue && kTellsApart == ActiveProfileLayout::kProfile);
+    static const struct {
+        std::uint8_t command;
+        const char* name;
+    } kNames[] = {{CMD_BEGIN, "BEGIN"},    {CMD_ACTIVE_PROFILE, "ACTIVE"}, {CMD_DPI, "DPI"},     {CMD_OPTION07, "OPT"},
+                  {CMD_LIGHTING, "LIGHT"}, {CMD_BUTTONS, "BUTTONS"},       {CMD_MACRO, "MACRO"}, {CMD_END, "END"}};
+    std::string text;
+    for (const Bytes& frame : recorder.frames) {
+        std::string word = "?";
+        for (const auto& n : kNames) {
+            if (frame[kCommandByte] == n.command) word = n.name;
         }
-        return text;
+        if (frame[kCommandByte] != CMD_BEGIN) word.append("(").append(std::to_string(frame[kTellsApart])).append(")");
+        if (!text.empty()) text += ' ';
+        text += word;
     }
-
-    std::vector<Bytes> Of(std::uint8_t command) const {
-        std::vector<Bytes> out;
-        for (const Bytes& frame : frames) {
-            if (frame[0] == command) out.push_back(frame);
-        }
-        return out;
-    }
-};
+    return text;
+}
 
 void MakeMacro(ShareData& image, int k, int j, std::u16string_view name) {
     ButtonData& slot = image.profiles[k].buttons[j];
@@ -76,8 +53,7 @@ void MakeMacro(ShareData& image, int k, int j, std::u16string_view name) {
 // it came from, and three macro buttons: slots 3 and 7 of profile 0, slot 0 of
 // profile 2.
 std::unique_ptr<ShareData> Fixture() {
-    auto image = std::make_unique<ShareData>();
-    BuildFactoryDefaults(*image);
+    auto image = FactoryImage();
     for (int k = 0; k < kProfileCount; ++k) image->profiles[k].profileOption = 10 + k;
     MakeMacro(*image, 0, 3, u"m03");
     MakeMacro(*image, 0, 7, u"m07");
@@ -152,17 +128,17 @@ TEST(PushSettings, SequenceByKindAndFlags) {
         SCOPED_TRACE(c.name);
         auto image = Fixture();
         c.change(*image);
-        Recorder recorder;
-        EXPECT_EQ(PushSettings(*image, c.pushAll, recorder.Sender(), Ascii), 1);
-        EXPECT_EQ(recorder.Sequence(), c.expected);
+        FrameRecorder recorder;
+        EXPECT_EQ(PushSettings(*image, c.pushAll, recorder.Sender(), AsciiConverter), 1);
+        EXPECT_EQ(Sequence(recorder), c.expected);
     }
 }
 
 TEST(PushSettings, MacrosAreNumberedAfreshInEveryPush) {
     auto image = Fixture();
-    Recorder first, second;
-    PushSettings(*image, true, first.Sender(), Ascii);
-    PushSettings(*image, true, second.Sender(), Ascii);
+    FrameRecorder first, second;
+    PushSettings(*image, true, first.Sender(), AsciiConverter);
+    PushSettings(*image, true, second.Sender(), AsciiConverter);
     EXPECT_EQ(first.frames, second.frames);
 
     // Profile order, then slot order; each number stored in its slot.
@@ -172,16 +148,19 @@ TEST(PushSettings, MacrosAreNumberedAfreshInEveryPush) {
 
     const auto macros = first.Of(CMD_MACRO);
     ASSERT_EQ(macros.size(), 3u);
-    EXPECT_EQ(Hex(std::span(macros[0]).subspan(2, 12)), "01 00 00 00 00 00 01 6D 30 33 00 00");  // m03
-    EXPECT_EQ(Hex(std::span(macros[1]).subspan(2, 12)), "02 00 00 00 00 00 01 6D 30 37 00 00");  // m07
-    EXPECT_EQ(Hex(std::span(macros[2]).subspan(2, 12)), "03 00 00 00 00 00 01 6D 32 30 00 00");  // m20
+    EXPECT_EQ(Hex(std::span(macros[0]).subspan(MacroLayout::kNumber, 12)),
+              "01 00 00 00 00 00 01 6D 30 33 00 00");  // m03
+    EXPECT_EQ(Hex(std::span(macros[1]).subspan(MacroLayout::kNumber, 12)),
+              "02 00 00 00 00 00 01 6D 30 37 00 00");  // m07
+    EXPECT_EQ(Hex(std::span(macros[2]).subspan(MacroLayout::kNumber, 12)),
+              "03 00 00 00 00 00 01 6D 32 30 00 00");  // m20
 
     // The assignments carry the numbers just uploaded, not the stale 99.
     const auto buttons = first.Of(CMD_BUTTONS);
     ASSERT_EQ(buttons.size(), 5u);
-    EXPECT_EQ(Hex(std::span(buttons[0]).subspan(3 + 3 * 3, 3)), "10 00 01");
-    EXPECT_EQ(Hex(std::span(buttons[0]).subspan(3 + 3 * 7, 3)), "10 00 02");
-    EXPECT_EQ(Hex(std::span(buttons[2]).subspan(3, 3)), "10 00 03");
+    EXPECT_EQ(Hex(std::span(buttons[0]).subspan(ButtonsLayout::Slot(3), 3)), "10 00 01");
+    EXPECT_EQ(Hex(std::span(buttons[0]).subspan(ButtonsLayout::Slot(7), 3)), "10 00 02");
+    EXPECT_EQ(Hex(std::span(buttons[2]).subspan(ButtonsLayout::Slot(0), 3)), "10 00 03");
 }
 
 TEST(PushSettings, EverySlotAMacroButton) {
@@ -190,14 +169,14 @@ TEST(PushSettings, EverySlotAMacroButton) {
     for (ProfileData& profile : image->profiles) {
         for (ButtonData& slot : profile.buttons) slot.function = kFunctionMacro;
     }
-    Recorder recorder;
-    PushSettings(*image, true, recorder.Sender(), Ascii);
+    FrameRecorder recorder;
+    PushSettings(*image, true, recorder.Sender(), AsciiConverter);
     const auto macros = recorder.Of(CMD_MACRO);
     ASSERT_EQ(macros.size(), 100u);
-    for (int n = 0; n < 100; ++n) EXPECT_EQ(macros[static_cast<std::size_t>(n)][2], n + 1);
+    for (int n = 0; n < 100; ++n) EXPECT_EQ(macros[static_cast<std::size_t>(n)][MacroLayout::kNumber], n + 1);
     const auto buttons = recorder.Of(CMD_BUTTONS);
     ASSERT_EQ(buttons.size(), 5u);
-    EXPECT_EQ(Hex(std::span(buttons[4]).subspan(3 + 3 * 19, 3)), "10 00 64");
+    EXPECT_EQ(Hex(std::span(buttons[4]).subspan(ButtonsLayout::Slot(19), 3)), "10 00 64");
 }
 
 TEST(UploadMacros, StopsAtTheLimit) {
@@ -207,28 +186,28 @@ TEST(UploadMacros, StopsAtTheLimit) {
     profile.buttons[2].macroNumber = 7;
     profile.buttons[5].macroNumber = 8;
     int macroCounter = 118;
-    Recorder recorder;
+    FrameRecorder recorder;
 
-    EXPECT_EQ(UploadMacros(profile, macroCounter, recorder.Sender(), Ascii), 0);
-    EXPECT_EQ(recorder.Sequence(), "MACRO(119) MACRO(120)");
+    EXPECT_EQ(UploadMacros(profile, macroCounter, recorder.Sender(), AsciiConverter), 0);
+    EXPECT_EQ(Sequence(recorder), "MACRO(119) MACRO(120)");
     EXPECT_EQ(macroCounter, 120);
     // The buttons beyond the limit point at no macro and are sent unassigned.
     EXPECT_EQ(profile.buttons[2].macroNumber, 0);
     EXPECT_EQ(profile.buttons[5].macroNumber, 0);
     const auto buttons = EncodeButtonCommand(profile, 1);
-    EXPECT_EQ(Hex(std::span(buttons).subspan(3, 18)),
+    EXPECT_EQ(Hex(std::span(buttons).subspan(ButtonsLayout::Slot(0), 18)),
               "10 00 77 10 00 78 00 00 00 07 00 00 08 00 00 00 00 00");  // slots 3 and 4 are no macros
 
     int fresh = 0;
-    EXPECT_EQ(UploadMacros(profile, fresh, recorder.Sender(), Ascii), 1);
+    EXPECT_EQ(UploadMacros(profile, fresh, recorder.Sender(), AsciiConverter), 1);
     EXPECT_EQ(fresh, 4);
 }
 
 TEST(PushSettings, RefusedFramesAreNotRetried) {
     auto image = Fixture();
     SetEveryFlag(*image, 1);
-    Recorder accepted;
-    PushSettings(*image, false, accepted.Sender(), Ascii);
+    FrameRecorder accepted;
+    PushSettings(*image, false, accepted.Sender(), AsciiConverter);
 
     const struct {
         const char* name;
@@ -236,16 +215,17 @@ TEST(PushSettings, RefusedFramesAreNotRetried) {
         int endResult;
     } kCases[] = {
         {"every frame refused", [](const Bytes&) { return true; }, 0},
-        {"DPI and macro frames refused", [](const Bytes& f) { return f[0] == CMD_DPI || f[0] == CMD_MACRO; }, 1},
-        {"only CMD_END refused", [](const Bytes& f) { return f[0] == CMD_END; }, 0},
+        {"DPI and macro frames refused",
+         [](const Bytes& f) { return f[kCommandByte] == CMD_DPI || f[kCommandByte] == CMD_MACRO; }, 1},
+        {"only CMD_END refused", [](const Bytes& f) { return f[kCommandByte] == CMD_END; }, 0},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         auto copy = Fixture();
         SetEveryFlag(*copy, 1);
-        Recorder recorder;
+        FrameRecorder recorder;
         recorder.refuse = c.refuse;
-        EXPECT_EQ(PushSettings(*copy, false, recorder.Sender(), Ascii), c.endResult);
+        EXPECT_EQ(PushSettings(*copy, false, recorder.Sender(), AsciiConverter), c.endResult);
         EXPECT_EQ(recorder.frames, accepted.frames);
     }
 }
@@ -255,9 +235,9 @@ TEST(PushActiveProfile, OnlyBeginActiveProfileAndEnd) {
     SetEveryFlag(*image, 1);
     image->activeProfileChanged = 0;
     image->activeProfile = 2;
-    Recorder recorder;
+    FrameRecorder recorder;
     EXPECT_EQ(PushActiveProfile(*image, recorder.Sender()), 1);
-    EXPECT_EQ(recorder.Sequence(), "BEGIN ACTIVE(2) END(12)");
+    EXPECT_EQ(Sequence(recorder), "BEGIN ACTIVE(2) END(12)");
     EXPECT_EQ(Hex(recorder.frames[1]), "05 04 02 05 00 00 00 00");
 }
 
