@@ -4,6 +4,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cwchar>
 #include <string>
 
@@ -15,6 +16,13 @@
 
 namespace korvid {
 namespace {
+
+// The record in its version-3 layout, which ends with guidItem: 968 bytes as
+// compiled for x64 (952 in a 32-bit build). The full structure is 976 bytes
+// here (it adds hBalloonIcon); the shell takes either size.
+inline constexpr DWORD kTrayIconDataSize = NOTIFYICONDATAW_V3_SIZE;
+static_assert(kTrayIconDataSize == offsetof(NOTIFYICONDATAW, guidItem) + sizeof(GUID));
+static_assert(sizeof(void*) != 8 || kTrayIconDataSize == 968, "the x64 layout of NOTIFYICONDATAW");
 
 inline constexpr UINT kStringOpenSettings = 1000;
 inline constexpr UINT kStringExit = 1001;
@@ -43,7 +51,7 @@ std::wstring LoadText(UINT id) {
 }  // namespace
 
 void CKorvidWnd::AddTrayIcon() {
-    trayIconData_.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    trayIconData_.cbSize = kTrayIconDataSize;
     trayIconData_.hWnd = m_hWnd;
     wchar_t exePath[MAX_PATH] = {};
     (void)GetModuleFileNameW(nullptr, exePath, MAX_PATH);
@@ -61,7 +69,7 @@ void CKorvidWnd::AddTrayIcon() {
 }
 
 void CKorvidWnd::RemoveTrayIcon() {
-    trayIconData_.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    trayIconData_.cbSize = kTrayIconDataSize;
     trayIconData_.hWnd = m_hWnd;
     trayIconData_.uID = ID_TRAY_ICON;
     trayIconData_.uCallbackMessage = WM_SYSTRAY_NOTIFY;

@@ -18,6 +18,9 @@
 namespace korvid {
 namespace {
 
+// Appended to the path of Config.data for the file a save writes first.
+constexpr wchar_t kTemporarySuffix[] = L".tmp";
+
 bool IsDirectory(const std::wstring& path) {
     // Searches for the exact path (no wildcard) and looks at the entry found.
     WIN32_FIND_DATAW found;
@@ -87,11 +90,22 @@ bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir) {
 }
 
 void SaveConfiguration(const ShareData& image, const std::wstring& installDir) {
+    // The image is written under a temporary name beside Config.data and then
+    // renamed over it, so a save that fails part-way (a full disk, a write
+    // error) never leaves a truncated Config.data for the next start to read
+    // as a short file. After any failure the temporary file is removed and
+    // Config.data is as it was (usually absent: the next start builds the
+    // defaults and tries again). Nothing is reported.
     const std::wstring path = ConfigFilePath(installDir);
-    FILE* file = OpenShared(path, L"wb");
-    if (file == nullptr) return;  // nothing is reported; the next start tries again
-    (void)std::fwrite(&image, 1, sizeof image, file);
-    std::fclose(file);
+    const std::wstring temporary = path + kTemporarySuffix;
+    bool written = false;
+    if (FILE* file = OpenShared(temporary, L"wb")) {
+        written = std::fwrite(&image, 1, sizeof image, file) == sizeof image;
+        written = std::fclose(file) == 0 && written;  // the close writes what is buffered
+    }
+    if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return;
+    (void)DeleteFileW(temporary.c_str());  // may not exist; a stale one is overwritten by the next save
 }
 
 }  // namespace korvid

@@ -17,6 +17,7 @@ std::wstring ResolveDataFolder(const std::wstring& installDir);
 // rewritten; every image is repaired before use. Always succeeds.
 bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir);
 
+// Replaces Config.data with the image as a whole, or leaves it as it was.
 void SaveConfiguration(const ShareData& image, const std::wstring& installDir);
 
 }  // namespace korvid

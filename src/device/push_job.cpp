@@ -35,7 +35,15 @@ PushResult RunPush(WorkingCopy& working, WorkingCopy& pushedImage, int kind, con
         return result;
     }
     result.endResult = PushSettings(*snapshot, kind == PUSH_ALL, send, toAnsi);
-    working.Write([&](ShareData& image) { WriteBackMacroNumbers(*snapshot, image); });
+    // pushedImage becomes the working copy as it stands now, not the snapshot:
+    // a pointer setting the window thread changed and applied during the push
+    // must compare as applied, or changing it back later would find no
+    // difference. The snapshot's storage takes the copy, so the two locks are
+    // never held together.
+    working.Write([&](ShareData& image) {
+        WriteBackMacroNumbers(*snapshot, image);
+        *snapshot = image;
+    });
     pushedImage.Write([&](ShareData& image) { image = *snapshot; });
     result.enableApply = kind == PUSH_CHANGED;
     return result;

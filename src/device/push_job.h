@@ -26,8 +26,13 @@
 //   3. PUSH_CHANGED and PUSH_ALL: writes the macroNumber the push assigned
 //      into every slot that was a macro button in the snapshot and still is one
 //      in the working copy;
-//   4. PUSH_CHANGED and PUSH_ALL: makes pushedImage exactly the snapshot it
-//      pushed. PUSH_PROFILE leaves both images as they were.
+//   4. PUSH_CHANGED and PUSH_ALL: makes pushedImage the working copy as it
+//      stands at the end of the push, with those macro numbers, copied under
+//      the same lock as the write-back (step 3). A change the window thread
+//      made during the push is therefore taken as pushed, as one made before
+//      it would be: a pointer setting changed and applied meanwhile, then
+//      changed back, must compare as a change. PUSH_PROFILE leaves both
+//      images as they were.
 // Both images must obey the invariants that RepairImage establishes
 // (activeProfile in 0..4): whatever enters them from outside is repaired first.
 #pragma once

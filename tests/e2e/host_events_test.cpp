@@ -127,6 +127,10 @@ TEST_F(HostEventsTest, ProfileAndStageEventsFollowTheMouseAndNotifyTheCompanions
 // osdEnabled of config.ini decides whether the on-screen display hears of a
 // profile change; the customizer always does.
 TEST_F(HostEventsTest, ProfileEventTellsTheOnScreenDisplayOnlyWhenEnabled) {
+    // Wine fills the record before it finds the checksum wrong.
+    std::string wrongChecksum = OsdSettingsIni(1);
+    char& lastDigit = wrongChecksum[wrongChecksum.size() - 3];  // before "\r\n"
+    lastDigit = lastDigit == '0' ? '1' : '0';
     const struct {
         const char* name;
         std::optional<std::string> configIni;  // nothing: no config.ini
@@ -136,6 +140,7 @@ TEST_F(HostEventsTest, ProfileEventTellsTheOnScreenDisplayOnlyWhenEnabled) {
         {"osdEnabled 2", OsdSettingsIni(2), {}},
         {"osdEnabled 0", OsdSettingsIni(0), {}},
         {"no config.ini", std::nullopt, {}},
+        {"osdEnabled 1 with a wrong checksum", wrongChecksum, {}},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);

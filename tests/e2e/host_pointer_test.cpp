@@ -20,6 +20,7 @@
 
 #include "host_test_fixture_win.h"
 #include "pointer_registry_win.h"
+#include "push_helpers_win.h"
 #include "runtime_support_win.h"
 #include "shared_section_win.h"
 
@@ -97,13 +98,12 @@ void SetPointerFields(ProfileData& profile, const PointerFields& fields) {
 
 class HostPointerTest : public HostTestKeepingPointerSettings {
 protected:
-    // Starts the host and waits for its start-up push, so that pushedImage
-    // is the working copy as loaded.
+    // Starts the host and waits until its start-up push is done, so that
+    // pushedImage is the working copy as loaded (a change made before the
+    // push is done would count as pushed).
     std::unique_ptr<HostProcess> StartAndSettle(const std::wstring& log) {
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", log}});
-        if (host != nullptr) {
-            EXPECT_TRUE(PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
-        }
+        if (host != nullptr) (void)WaitForPushesDone(log, 1, kPushTimeoutMs);
         return host;
     }
 };

@@ -97,7 +97,8 @@ int CountWindowsTitled(const wchar_t* title) {
 std::unique_ptr<HostProcess> HostProcess::Start(const std::wstring& exe, const HostOptions& options) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!options.arguments.empty()) commandLine += L" " + options.arguments;
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+    const std::wstring folder =
+        options.workingDirectory.empty() ? exe.substr(0, exe.find_last_of(L'\\') + 1) : options.workingDirectory;
     std::vector<wchar_t> environment = EnvironmentBlock(options.environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

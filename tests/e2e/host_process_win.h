@@ -24,11 +24,14 @@ struct HostOptions {
     // Variables set for the host on top of the test's own environment, from
     // which every KORVID_SIM_* variable is removed first.
     std::vector<std::pair<std::wstring, std::wstring>> environment;
+    // The host's working directory; "" for the folder of the executable.
+    std::wstring workingDirectory = {};
 };
 
 class HostProcess {
 public:
-    // Starts exe in its own folder; nothing when CreateProcessW fails.
+    // Starts exe (in its own folder unless the options name another working
+    // directory); nothing when CreateProcessW fails.
     static std::unique_ptr<HostProcess> Start(const std::wstring& exe, const HostOptions& options);
     ~HostProcess();
     HostProcess(const HostProcess&) = delete;

@@ -105,6 +105,12 @@ std::vector<LoggedFrame> WaitForPushEnds(const std::wstring& path, std::size_t e
     }
 }
 
+std::vector<LoggedFrame> WaitForPushesDone(const std::wstring& path, std::size_t ends, DWORD timeoutMs) {
+    std::vector<LoggedFrame> frames = WaitForPushEnds(path, ends, timeoutMs);
+    Sleep(static_cast<DWORD>(10 * kFramePauseMs));
+    return frames;
+}
+
 bool WaitForFirstFrame(const std::wstring& path, DWORD timeoutMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (CallsOf(ReadDriverLog(path), "SetFeature").empty()) {

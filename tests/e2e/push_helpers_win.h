@@ -48,6 +48,10 @@ std::vector<std::string> HexFrames(const std::vector<std::vector<std::uint8_t>>&
 // ends with one) and returns its frames; fails the test and returns what
 // there is when that does not happen within timeoutMs.
 std::vector<LoggedFrame> WaitForPushEnds(const std::wstring& path, std::size_t ends, DWORD timeoutMs);
+// The same, then waits out the pause after the last CMD_END: only after it
+// does the worker finish the push and take the working copy as pushed, and
+// nothing in the log shows that moment. The wait is ten pauses long.
+std::vector<LoggedFrame> WaitForPushesDone(const std::wstring& path, std::size_t ends, DWORD timeoutMs);
 // Waits until the log holds at least one SetFeature call.
 bool WaitForFirstFrame(const std::wstring& path, DWORD timeoutMs);
 
