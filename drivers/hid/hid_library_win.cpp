@@ -24,7 +24,7 @@ int HidLibrary::OpenFeatureDevice() {
         feature_.Close();
         return 0;
     }
-    return feature_.Open(*ids) ? 1 : 0;
+    return feature_.Open(*ids, ids_.names()) ? 1 : 0;
 }
 
 int HidLibrary::CloseFeatureDevice() {

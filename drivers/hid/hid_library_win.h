@@ -21,7 +21,9 @@ namespace korvid::hid {
 
 class HidLibrary {
 public:
-    explicit HidLibrary(const HidApi& api) : feature_(api), monitor_(api, ids_) {}
+    explicit HidLibrary(const HidApi& api)
+        : feature_(api),
+          monitor_(api, ids_, [this](UsbIds ids, const CollectionNames& names) { feature_.Reopen(ids, names); }) {}
     ~HidLibrary() {
         (void)CloseDevMonitor();
         (void)CloseFeatureDevice();
@@ -32,6 +34,9 @@ public:
     // Selects the device every other call addresses. Before the first call
     // nothing is addressed: opening fails, and the monitor reports nothing.
     int SetVidPid(unsigned short vendorId, unsigned short productId);
+    // The collections config.ini's [Device] section names, if any
+    // (device_config_win.h); used from the next open or arrival on.
+    void SetCollectionNames(CollectionNames names) { ids_.SetNames(std::move(names)); }
 
     // Starts the monitor thread (stopping one that runs); 0 when it could not
     // start. Posts go to `window`; none when it is null.
