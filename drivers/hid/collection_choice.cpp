@@ -91,6 +91,16 @@ CollectionChoice ChooseCollections(std::span<const CollectionDeclaration> collec
     return choice;
 }
 
+std::string DescribeCollection(const CollectionDeclaration& c) {
+    const auto reports = [](const char* kind, std::size_t length, const std::vector<std::uint8_t>& reportIds) {
+        return std::string(kind) + " " + Length(length) + " IDs " + ReportIdsText(reportIds);
+    };
+    return "usage " + Hex2(c.usagePage >> 8) + Hex2(c.usagePage) + ":" + Hex2(c.usage >> 8) + Hex2(c.usage) + ", " +
+           reports("feature", c.featureReportLength, c.featureReportIds) + ", " +
+           reports("input", c.inputReportLength, c.inputReportIds) + ", " +
+           reports("output", c.outputReportLength, c.outputReportIds);
+}
+
 std::string ReportIdsText(std::span<const std::uint8_t> reportIds) {
     if (reportIds.empty()) return "none";
     std::string text;

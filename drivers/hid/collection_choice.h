@@ -72,6 +72,10 @@ struct CollectionChoice {
 CollectionChoice ChooseCollections(std::span<const CollectionDeclaration> collections, UsbIds ids,
                                    const CollectionNames& names);
 
+// One line for the debug output: "usage FF00:0001, feature 133 bytes IDs 04
+// 05 ..., input 9 bytes IDs 0C, output 0 bytes IDs none".
+std::string DescribeCollection(const CollectionDeclaration& collection);
+
 // "04 05 06", or "none".
 std::string ReportIdsText(std::span<const std::uint8_t> reportIds);
 

@@ -294,16 +294,15 @@ void DeviceMonitor::OnRestartTimer() {
 bool DeviceMonitor::StartReader(const std::vector<CollectionDeclaration>& collections, const CollectionChoice& choice) {
     for (std::size_t i = 0; i < collections.size(); ++i) {
         if (IsCandidate(choice.eventCandidates, i)) continue;  // told below, when it is tried
-        DebugLine(api_, collections[i].path + L": " +
-                            std::wstring(choice.eventVerdicts[i].begin(), choice.eventVerdicts[i].end()));
+        DebugCollection(api_, collections[i], choice.eventVerdicts[i]);
     }
     for (const std::size_t index : choice.eventCandidates) {
         const CollectionDeclaration& c = collections[index];
         if (reader_.Start(c.path, c.inputReportLength)) {
-            DebugLine(api_, c.path + L": events: taken, event reader started");
+            DebugCollection(api_, c, L"events: taken, event reader started");
             return true;
         }
-        DebugLine(api_, c.path + L": events: skipped, cannot be read, error " + ErrorText(reader_.error()));
+        DebugCollection(api_, c, L"events: skipped, cannot be read, error " + ErrorText(reader_.error()));
     }
     if (choice.eventCandidates.empty() && !collections.empty()) DebugLine(api_, L"no collection for events is present");
     return false;

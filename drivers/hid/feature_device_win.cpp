@@ -71,22 +71,19 @@ std::shared_ptr<FeatureDevice::Opened> FeatureDevice::Find(UsbIds ids, const Col
             choice.frameCandidates.end()) {
             continue;  // told below, when it is tried
         }
-        DebugLine(api_, collections[i].path + L": " +
-                            std::wstring(choice.frameVerdicts[i].begin(), choice.frameVerdicts[i].end()));
+        DebugCollection(api_, collections[i], choice.frameVerdicts[i]);
     }
     for (const std::size_t index : choice.frameCandidates) {
         const CollectionDeclaration& c = collections[index];
         FeatureOpen open = OpenForFeatureReports(api_, c.path);
         if (!open.handle) {
-            DebugLine(api_, c.path + L": frames: skipped, CreateFileW failed with error " + ErrorText(open.error));
+            DebugCollection(api_, c, L"frames: skipped, CreateFileW failed with error " + ErrorText(open.error));
             continue;
         }
         std::wstring how = L"read/write";
         if (open.zeroAccess)
             how = L"without access (read/write refused with error " + ErrorText(open.readWriteError) + L")";
-        const std::string ids = ReportIdsText(c.featureReportIds);
-        DebugLine(api_, c.path + L": frames: taken, feature report IDs " + std::wstring(ids.begin(), ids.end()) +
-                            L", " + std::to_wstring(c.featureReportLength) + L" bytes, opened " + how);
+        DebugCollection(api_, c, L"frames: taken, opened " + how);
         auto device = std::make_shared<Opened>();
         device->handle = std::move(open.handle);
         device->path = c.path;
@@ -160,8 +157,9 @@ bool FeatureDevice::SendReport(Opened& device, std::vector<std::uint8_t>& report
     }
     if (error == 0) return true;
     if (!device.refusalReported.exchange(true)) {
-        DebugLine(api_, device.path + L": SetFeature of report " + std::to_wstring(report[0]) + L" failed with error " +
-                            ErrorText(error) + L"; later failures are not reported");
+        const std::string id = ReportIdsText(std::span(report.data(), 1));
+        DebugLine(api_, device.path + L": SetFeature of report " + std::wstring(id.begin(), id.end()) +
+                            L" failed with error " + ErrorText(error) + L"; later failures are not reported");
     }
     return false;
 }

@@ -138,6 +138,17 @@ FeatureOpen OpenForFeatureReports(const HidApi& api, const std::wstring& path) {
     return open;
 }
 
+void DebugCollection(const HidApi& api, const CollectionDeclaration& collection, std::wstring_view verdict) {
+    const std::string described = DescribeCollection(collection);
+    std::wstring line = collection.path + L": " + std::wstring(described.begin(), described.end()) + L": ";
+    line.append(verdict);
+    DebugLine(api, line);
+}
+
+void DebugCollection(const HidApi& api, const CollectionDeclaration& collection, std::string_view verdict) {
+    DebugCollection(api, collection, std::wstring(verdict.begin(), verdict.end()));
+}
+
 std::wstring ErrorText(DWORD error) {
     std::wstring text = std::to_wstring(error);
     wchar_t* message = nullptr;

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hid/collection_choice.h"
@@ -48,6 +49,11 @@ struct FeatureOpen {
     DWORD error = 0;           // why no handle was opened; 0 when one was
 };
 FeatureOpen OpenForFeatureReports(const HidApi& api, const std::wstring& path);
+
+// The debug line of one collection: its path, what it declares, and `verdict`
+// (why it is taken or skipped).
+void DebugCollection(const HidApi& api, const CollectionDeclaration& collection, std::wstring_view verdict);
+void DebugCollection(const HidApi& api, const CollectionDeclaration& collection, std::string_view verdict);
 
 // "5 (Access is denied.)": the system's text for a Win32 error.
 std::wstring ErrorText(DWORD error);

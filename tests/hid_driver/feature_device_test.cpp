@@ -331,7 +331,7 @@ TEST_F(HidFeatureDeviceTest, CancelsAFrameTheDeviceDoesNotAnswer) {
     EXPECT_EQ(fake().cancelledReads(), 1);
     const std::vector<std::wstring> lines = fake().debugLines();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& line) {
-        return line.find(L"SetFeature of report 4 failed with error 258") != std::wstring::npos;
+        return line.find(L"SetFeature of report 04 failed with error 258") != std::wstring::npos;
     }));
 }
 
@@ -353,11 +353,34 @@ TEST_F(HidFeatureDeviceTest, TellsTheFirstRefusedFrame) {
 
     const std::vector<std::wstring> lines = fake().debugLines();
     const auto refusals = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
-        return line.find(L"SetFeature of report 5 failed with error 87") != std::wstring::npos;
+        return line.find(L"SetFeature of report 05 failed with error 87") != std::wstring::npos;
     });
     EXPECT_EQ(refusals, 1);
     for (const std::wstring& line : lines)
         EXPECT_EQ(line.rfind(L"hiddriver: ", 0), 0u) << "a debug line without the prefix";
+}
+
+// The first probe's mouse: the debug lines say which collection was passed
+// over and why, and how the one taken was opened.
+TEST_F(HidFeatureDeviceTest, ExplainsItsChoiceInDebugLines) {
+    FakeCollection keyboard = MouseKeyboard();
+    keyboard.featureReportLength = 133;
+    keyboard.featureReportIds = kCommandReportIds;
+    FakeCollection vendor = MouseVendor();
+    vendor.featureReportIds = {0x01};
+    Use({MousePointer(), keyboard, vendor});
+    (void)library().SetVidPid(kMouse.vendorId, kMouse.productId);
+    ASSERT_EQ(library().OpenFeatureDevice(), 1);
+    const std::vector<std::wstring> lines = fake().debugLines();
+    const auto has = [&](const std::wstring& path, const std::wstring& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return line.rfind(L"hiddriver: " + path + L": ", 0) == 0 && line.find(text) != std::wstring::npos;
+        });
+    };
+    EXPECT_TRUE(has(kMousePointerPath, L"frames: skipped, no feature reports"));
+    EXPECT_TRUE(has(kMouseVendorPath, L"feature 133 bytes IDs 01, input 9 bytes IDs 0C"));
+    EXPECT_TRUE(has(kMouseVendorPath, L"frames: skipped, feature report IDs 01 lack 04 05 06 07 08 09 0A 0B"));
+    EXPECT_TRUE(has(kMouseKeyboardPath, L"frames: taken, opened without access (read/write refused with error 5"));
 }
 
 }  // namespace
