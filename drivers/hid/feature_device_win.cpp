@@ -81,8 +81,9 @@ std::shared_ptr<FeatureDevice::Opened> FeatureDevice::Find(UsbIds ids, const Col
             continue;
         }
         std::wstring how = L"read/write";
-        if (open.zeroAccess)
+        if (open.zeroAccess) {
             how = L"without access (read/write refused with error " + ErrorText(open.readWriteError) + L")";
+        }
         DebugCollection(api_, c, L"frames: taken, opened " + how);
         auto device = std::make_shared<Opened>();
         device->handle = std::move(open.handle);
