@@ -16,6 +16,7 @@ extern "C" {
 #include <hidsdi.h>
 }
 
+#include <string>
 #include <string_view>
 
 namespace korvid::hid {
@@ -52,6 +53,23 @@ const HidApi& SystemHidApi();
 void DebugLine(const HidApi& api, std::wstring_view text);
 // The same for ASCII text (the portable core's verdicts).
 void DebugLine(const HidApi& api, std::string_view text);
+
+// Runs `call` and returns its result; when it throws, a debug line
+// "<what> failed unexpectedly" and `failure` instead. No exception leaves the
+// library's entry points or ends its thread this way.
+template <typename Call>
+int Guarded(const HidApi& api, const wchar_t* what, int failure, Call call) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        try {
+            DebugLine(api, std::wstring(what) + L" failed unexpectedly");
+        } catch (...) {
+            (void)0;  // nothing left to tell it with
+        }
+        return failure;
+    }
+}
 
 // A device handle opened through a table, closed through the same table.
 class DeviceHandle {

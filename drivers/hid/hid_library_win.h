@@ -9,7 +9,9 @@
 // monitor each keep their state under their own lock or on their own thread;
 // nothing is shared without one.
 //
-// Results: nonzero for success, as the entry points return them.
+// Results: nonzero for success, as the entry points return them. No
+// exception leaves an operation: it becomes the operation's failure result
+// and a debug line.
 #pragma once
 
 #include "hid/device_monitor_win.h"
@@ -22,7 +24,8 @@ namespace korvid::hid {
 class HidLibrary {
 public:
     explicit HidLibrary(const HidApi& api)
-        : feature_(api),
+        : api_(api),
+          feature_(api),
           monitor_(api, ids_, [this](UsbIds ids, const CollectionNames& names) { feature_.Reopen(ids, names); }) {}
     ~HidLibrary() {
         (void)CloseDevMonitor();
@@ -52,6 +55,7 @@ public:
     HWND monitorWindow() const { return monitor_.window(); }
 
 private:
+    const HidApi& api_;
     SelectedIds ids_;
     FeatureDevice feature_;
     DeviceMonitor monitor_;  // last: stopped before the IDs it reads go away

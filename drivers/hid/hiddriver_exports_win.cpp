@@ -23,19 +23,11 @@ namespace {
 
 using korvid::hid::HidLibrary;
 
-// Runs `call`; on an exception a debug line and `failure`.
+// The library's own operations catch what they throw; this catches what the
+// entry points add (the module reference, config.ini).
 template <typename Call>
 int Guarded(const wchar_t* entryPoint, int failure, Call call) noexcept {
-    try {
-        return call();
-    } catch (...) {
-        try {
-            korvid::hid::DebugLine(korvid::hid::SystemHidApi(), std::wstring(entryPoint) + L" failed unexpectedly");
-        } catch (...) {
-            (void)0;  // nothing left to tell it with
-        }
-        return failure;
-    }
+    return korvid::hid::Guarded(korvid::hid::SystemHidApi(), entryPoint, failure, call);
 }
 
 HidLibrary& Library() {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -259,6 +260,37 @@ TEST_F(HidDeviceMonitorTest, RestartsTheReaderAfterAReadError) {
         return line.find(L"event reader failed with error 31") != std::wstring::npos &&
                line.find(L"restarting in 100 ms") != std::wstring::npos;
     }));
+}
+
+// Something throws inside the library (here the enumeration, as a failed
+// allocation would): the entry point fails, the monitor thread handles the
+// next notice as usual.
+TEST_F(HidDeviceMonitorTest, AFailureThatThrowsEndsNeitherTheCallNorTheThread) {
+    FakeCollection pointer = MousePointer();
+    pointer.present = false;
+    FakeCollection vendor = MouseVendor();
+    vendor.present = false;
+    ASSERT_NO_FATAL_FAILURE(Start({pointer, vendor}));
+    fake_->SetPresent(kMousePointerPath, true);
+    fake_->SetPresent(kMouseVendorPath, true);
+
+    fake_->SetEnumerationThrows(true);
+    Arrive(kMousePointerPath);
+    EXPECT_EQ(library_->OpenFeatureDevice(), 0);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+
+    fake_->SetEnumerationThrows(false);
+    Arrive(kMouseVendorPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(1)});
+    EXPECT_EQ(library_->OpenFeatureDevice(), 1);
+
+    const std::vector<std::wstring> lines = fake_->debugLines();
+    for (const wchar_t* expected :
+         {L"hiddriver: Open_FeatureDevice failed unexpectedly", L"hiddriver: the device monitor failed to handle"}) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::wstring& line) { return line.rfind(expected, 0) == 0; }))
+            << "no line " << std::string(expected, expected + std::wcslen(expected));
+    }
 }
 
 }  // namespace

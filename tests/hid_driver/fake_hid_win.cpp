@@ -9,6 +9,7 @@ extern "C" {
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace korvid::hid::testing {
@@ -29,6 +30,7 @@ struct FakeCalls {
     static HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCWSTR enumerator, HWND parent, DWORD flags) {
         FakeHidSystem& f = Fake();
         const std::lock_guard lock(f.mutex_);
+        if (f.enumerationThrows_) throw std::bad_alloc();
         if (guid == nullptr || *guid != FakeHidSystem::kHidGuid) f.Fault("SetupDiGetClassDevsW: not the HID class");
         if (enumerator != nullptr || parent != nullptr) f.Fault("SetupDiGetClassDevsW: unexpected filter");
         if ((flags & (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {
@@ -494,6 +496,11 @@ std::vector<std::string> FakeHidSystem::faults() const {
 void FakeHidSystem::SetFeatureResult(bool result) {
     const std::lock_guard lock(mutex_);
     setFeatureResult_ = result;
+}
+
+void FakeHidSystem::SetEnumerationThrows(bool throws) {
+    const std::lock_guard lock(mutex_);
+    enumerationThrows_ = throws;
 }
 
 void FakeHidSystem::SetPresent(const std::wstring& path, bool present) {

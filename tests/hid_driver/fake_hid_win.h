@@ -83,6 +83,8 @@ public:
     std::vector<std::wstring> debugLines() const;
 
     void SetFeatureResult(bool result);
+    // From now on the enumeration throws, as a failing allocation would.
+    void SetEnumerationThrows(bool throws);
     // Plugs a collection in or pulls it out; pulling it out fails a call in
     // flight on it, and every later call on a handle opened before, as the
     // system does.
@@ -130,6 +132,7 @@ private:
     std::vector<std::uint8_t> requestedFeatureReportIds_;
     int cancelledReads_ = 0;
     bool setFeatureResult_ = true;
+    bool enumerationThrows_ = false;
     std::vector<std::string> faults_;
     std::vector<std::wstring> debugLines_;
 };
