@@ -31,6 +31,10 @@ std::optional<UsbIds> IdsFromInterfacePath(std::wstring_view path);
 
 bool PathHasIds(std::wstring_view path, UsbIds ids);
 
+// Whether every '&'-separated part of `parts` ("MI_01&Col02", any case) is a
+// part of the path's hardware ID. False for empty `parts`.
+bool HardwareIdHasParts(std::wstring_view path, std::wstring_view parts);
+
 // The path with ASCII letters in lower case. SetupAPI and WM_DEVICECHANGE may
 // spell the same interface in different case; two paths name the same
 // interface when their keys are equal.

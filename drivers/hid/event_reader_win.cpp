@@ -9,10 +9,13 @@ namespace korvid::hid {
 
 bool EventReader::Start(const std::wstring& path, std::size_t inputReportLength) {
     Stop();
+    error_ = ERROR_INVALID_PARAMETER;
     if (inputReportLength == 0) return false;
     completion_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    error_ = GetLastError();
     if (completion_ == nullptr) return false;
     device_ = OpenCollection(api_, path, true);
+    error_ = device_ ? 0 : GetLastError();
     buffer_.assign(inputReportLength, 0);
     key_ = InterfaceKey(path);
     if (!device_ || !StartRead()) {
@@ -31,15 +34,19 @@ bool EventReader::StartRead() {
     if (api_.ReadFile(device_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), nullptr, &overlapped_)) {
         return true;
     }
-    return GetLastError() == ERROR_IO_PENDING;
+    const DWORD error = GetLastError();
+    if (error == ERROR_IO_PENDING) return true;
+    error_ = error;
+    return false;
 }
 
 std::optional<std::vector<std::uint8_t>> EventReader::TakeReport() {
     if (!running()) return std::nullopt;
+    error_ = 0;
     DWORD transferred = 0;
     if (!api_.GetOverlappedResult(device_.get(), &overlapped_, &transferred, FALSE)) {
-        // ERROR_IO_INCOMPLETE cannot happen after the event was signalled; any
-        // failure means the device went away.
+        // ERROR_IO_INCOMPLETE cannot happen after the event was signalled.
+        error_ = GetLastError();
         device_.reset();
         Stop();
         return std::nullopt;

@@ -36,8 +36,10 @@ public:
 
     // After completion() was signalled: the report that was read (empty when
     // the read returned nothing), and the next read started. Nothing when the
-    // read failed (device gone); the reader has then stopped.
+    // read failed; the reader has then stopped and error() tells why.
     std::optional<std::vector<std::uint8_t>> TakeReport();
+    // The system error of the last failed start or read; 0 when none failed.
+    DWORD error() const { return error_; }
 
 private:
     bool StartRead();
@@ -50,6 +52,7 @@ private:
     OVERLAPPED overlapped_{};
     std::vector<std::uint8_t> buffer_;
     std::wstring key_;
+    DWORD error_ = 0;
 };
 
 }  // namespace korvid::hid

@@ -2,8 +2,8 @@
 // (profile button, DPI button, a button assigned to launching a program or to
 // opening the customizer).
 //
-// The mouse sends them as input reports of its vendor-defined collection
-// (usage page 0xFF00 to 0xFFFF):
+// The mouse sends them as input reports of the collection that declares
+// their report ID (collection_choice.h):
 //
 //   byte 0     report ID kEventReportId (0x0C)
 //   bytes 1-2  event class, little-endian (EVENT_PROFILE ... below)
@@ -41,12 +41,5 @@ struct EventReport {
 
 // The event of one input report as read from the device (report ID first).
 std::optional<EventReport> ParseEventReport(std::span<const std::uint8_t> report);
-
-// The collection that carries event reports: vendor-defined, with input
-// reports long enough for one. The pointer and keyboard collections are held
-// by Windows and cannot be read by programs.
-constexpr bool IsEventCollection(std::uint16_t usagePage, std::size_t inputReportLength) {
-    return usagePage >= 0xFF00 && inputReportLength >= kEventReportLength;
-}
 
 }  // namespace korvid::hid

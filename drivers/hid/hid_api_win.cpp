@@ -1,5 +1,6 @@
 #include "hid/hid_api_win.h"
 
+#include <string>
 #include <utility>
 
 namespace korvid::hid {
@@ -16,15 +17,27 @@ const HidApi& SystemHidApi() {
         ::ReadFile,
         ::GetOverlappedResult,
         ::CancelIoEx,
+        ::DeviceIoControl,
         ::HidD_GetAttributes,
         ::HidD_GetPreparsedData,
         ::HidD_FreePreparsedData,
         ::HidP_GetCaps,
-        ::HidD_SetFeature,
+        ::HidP_GetValueCaps,
+        ::HidP_GetButtonCaps,
         ::HidD_GetFeature,
+        ::OutputDebugStringW,
     };
     return api;
 }
+
+void DebugLine(const HidApi& api, std::wstring_view text) {
+    std::wstring line = L"hiddriver: ";
+    line.append(text);
+    line += L'\n';
+    api.OutputDebugStringW(line.c_str());
+}
+
+void DebugLine(const HidApi& api, std::string_view text) { DebugLine(api, std::wstring(text.begin(), text.end())); }
 
 DeviceHandle::DeviceHandle(DeviceHandle&& other) noexcept
     : api_(other.api_), handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}

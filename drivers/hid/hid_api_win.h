@@ -3,7 +3,8 @@
 // device handle. SystemHidApi() holds the real functions; the tests under Wine
 // pass a table of their own that stands for a list of fake devices.
 //
-// Only calls on devices go through the table. Windows, threads, events and
+// Only calls on devices go through the table, and the debug output (so that
+// the tests can read the library's diagnostics). Windows, threads, events and
 // device notifications are the system's own in every build.
 #pragma once
 
@@ -14,6 +15,9 @@
 extern "C" {
 #include <hidsdi.h>
 }
+
+#include <string>
+#include <string_view>
 
 namespace korvid::hid {
 
@@ -29,17 +33,43 @@ struct HidApi {
     decltype(&::ReadFile) ReadFile;
     decltype(&::GetOverlappedResult) GetOverlappedResult;
     decltype(&::CancelIoEx) CancelIoEx;
+    decltype(&::DeviceIoControl) DeviceIoControl;
 
     decltype(&::HidD_GetAttributes) HidD_GetAttributes;
     decltype(&::HidD_GetPreparsedData) HidD_GetPreparsedData;
     decltype(&::HidD_FreePreparsedData) HidD_FreePreparsedData;
     decltype(&::HidP_GetCaps) HidP_GetCaps;
-    decltype(&::HidD_SetFeature) HidD_SetFeature;
+    decltype(&::HidP_GetValueCaps) HidP_GetValueCaps;
+    decltype(&::HidP_GetButtonCaps) HidP_GetButtonCaps;
     decltype(&::HidD_GetFeature) HidD_GetFeature;
+
+    decltype(&::OutputDebugStringW) OutputDebugStringW;
 };
 
 // The table of the real system functions.
 const HidApi& SystemHidApi();
+
+// One diagnostic line to the debugger output: "hiddriver: " + text.
+void DebugLine(const HidApi& api, std::wstring_view text);
+// The same for ASCII text (the portable core's verdicts).
+void DebugLine(const HidApi& api, std::string_view text);
+
+// Runs `call` and returns its result; when it throws, a debug line
+// "<what> failed unexpectedly" and `failure` instead. No exception leaves the
+// library's entry points or ends its thread this way.
+template <typename Call>
+int Guarded(const HidApi& api, const wchar_t* what, int failure, Call call) noexcept {
+    try {
+        return call();
+    } catch (...) {
+        try {
+            DebugLine(api, std::wstring(what) + L" failed unexpectedly");
+        } catch (...) {
+            (void)0;  // nothing left to tell it with
+        }
+        return failure;
+    }
+}
 
 // A device handle opened through a table, closed through the same table.
 class DeviceHandle {

@@ -9,7 +9,9 @@
 // monitor each keep their state under their own lock or on their own thread;
 // nothing is shared without one.
 //
-// Results: nonzero for success, as the entry points return them.
+// Results: nonzero for success, as the entry points return them. No
+// exception leaves an operation: it becomes the operation's failure result
+// and a debug line.
 #pragma once
 
 #include "hid/device_monitor_win.h"
@@ -21,7 +23,10 @@ namespace korvid::hid {
 
 class HidLibrary {
 public:
-    explicit HidLibrary(const HidApi& api) : feature_(api), monitor_(api, ids_) {}
+    explicit HidLibrary(const HidApi& api)
+        : api_(api),
+          feature_(api),
+          monitor_(api, ids_, [this](UsbIds ids, const CollectionNames& names) { feature_.Reopen(ids, names); }) {}
     ~HidLibrary() {
         (void)CloseDevMonitor();
         (void)CloseFeatureDevice();
@@ -32,6 +37,9 @@ public:
     // Selects the device every other call addresses. Before the first call
     // nothing is addressed: opening fails, and the monitor reports nothing.
     int SetVidPid(unsigned short vendorId, unsigned short productId);
+    // The collections config.ini's [Device] section names, if any
+    // (device_config_win.h); used from the next open or arrival on.
+    void SetCollectionNames(CollectionNames names) { ids_.SetNames(std::move(names)); }
 
     // Starts the monitor thread (stopping one that runs); 0 when it could not
     // start. Posts go to `window`; none when it is null.
@@ -47,6 +55,7 @@ public:
     HWND monitorWindow() const { return monitor_.window(); }
 
 private:
+    const HidApi& api_;
     SelectedIds ids_;
     FeatureDevice feature_;
     DeviceMonitor monitor_;  // last: stopped before the IDs it reads go away

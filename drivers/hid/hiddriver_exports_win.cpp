@@ -1,7 +1,9 @@
 // The entry points of hiddriver.dll (drivers/hiddriver.h), exported with
 // undecorated names. These seven are the library's only exports.
 //
-// One HidLibrary on the real system calls serves them. It is never destroyed:
+// One HidLibrary on the real system calls serves them. No C++ exception
+// leaves an entry point: a failure becomes the entry point's failure result
+// (0; 1 for the closes, which have nothing to report) and a debug line. It is never destroyed:
 // at process exit its threads are gone already, and a destructor run under the
 // loader lock must not wait for a thread. While the monitor thread runs, the
 // library holds a reference to its own module, so that a host unloading it
@@ -10,14 +12,23 @@
 #include <windows.h>
 
 #include <mutex>
+#include <string>
 #include <type_traits>
 
+#include "hid/device_config_win.h"
 #include "hid/hid_library_win.h"
 #include "hiddriver.h"
 
 namespace {
 
 using korvid::hid::HidLibrary;
+
+// The library's own operations catch what they throw; this catches what the
+// entry points add (the module reference, config.ini).
+template <typename Call>
+int Guarded(const wchar_t* entryPoint, int failure, Call call) noexcept {
+    return korvid::hid::Guarded(korvid::hid::SystemHidApi(), entryPoint, failure, call);
+}
 
 HidLibrary& Library() {
     static HidLibrary* const library = new HidLibrary(korvid::hid::SystemHidApi());
@@ -47,31 +58,46 @@ void ReleaseModule() {
 
 extern "C" {
 
+// Set_VIDPID also reads the collection names of config.ini beside the library.
 __declspec(dllexport) int Set_VIDPID(unsigned short vendorId, unsigned short productId) {
-    return Library().SetVidPid(vendorId, productId);
+    return Guarded(L"Set_VIDPID", 1, [&] {
+        const std::wstring config = korvid::hid::ConfigPathBeside(korvid::hid::ThisModule());
+        if (!config.empty()) Library().SetCollectionNames(korvid::hid::ReadCollectionNames(config));
+        return Library().SetVidPid(vendorId, productId);
+    });
 }
 
 __declspec(dllexport) int Open_DevMonitor(HWND window, UINT eventMsg, UINT connectionMsg) {
-    const int result = Library().OpenDevMonitor(window, eventMsg, connectionMsg);
-    if (result != 0) HoldModule();
-    return result;
+    return Guarded(L"Open_DevMonitor", 0, [&] {
+        const int result = Library().OpenDevMonitor(window, eventMsg, connectionMsg);
+        if (result != 0) HoldModule();
+        return result;
+    });
 }
 
 __declspec(dllexport) int Close_DevMonitor() {
-    const int result = Library().CloseDevMonitor();
-    ReleaseModule();
-    return result;
+    return Guarded(L"Close_DevMonitor", 1, [] {
+        const int result = Library().CloseDevMonitor();
+        ReleaseModule();
+        return result;
+    });
 }
 
-__declspec(dllexport) int Open_FeatureDevice() { return Library().OpenFeatureDevice(); }
+__declspec(dllexport) int Open_FeatureDevice() {
+    return Guarded(L"Open_FeatureDevice", 0, [] { return Library().OpenFeatureDevice(); });
+}
 
-__declspec(dllexport) int Close_FeatureDevice() { return Library().CloseFeatureDevice(); }
+__declspec(dllexport) int Close_FeatureDevice() {
+    return Guarded(L"Close_FeatureDevice", 1, [] { return Library().CloseFeatureDevice(); });
+}
 
 __declspec(dllexport) int SetFeature(const unsigned char* frame, int length) {
-    return Library().SetFeature(frame, length);
+    return Guarded(L"SetFeature", 0, [&] { return Library().SetFeature(frame, length); });
 }
 
-__declspec(dllexport) int GetFeature(unsigned char* buffer, int length) { return Library().GetFeature(buffer, length); }
+__declspec(dllexport) int GetFeature(unsigned char* buffer, int length) {
+    return Guarded(L"GetFeature", 0, [&] { return Library().GetFeature(buffer, length); });
+}
 
 }  // extern "C"
 

@@ -1,11 +1,13 @@
-// The vendor and product IDs the library addresses, as set by Set_VIDPID.
-// Written by the host's window thread, read there (opening the device) and by
-// the monitor thread (matching arrivals); the lock keeps the pair whole.
+// What the library addresses: the vendor and product IDs set by Set_VIDPID,
+// and the collections named in config.ini's [Device] section. Written by the
+// host's window thread, read there (opening the device) and by the monitor
+// thread (matching arrivals); the lock keeps each value whole.
 #pragma once
 
 #include <mutex>
 #include <optional>
 
+#include "hid/collection_choice.h"
 #include "hid/device_path.h"
 
 namespace korvid::hid {
@@ -22,9 +24,19 @@ public:
         return ids_;
     }
 
+    void SetNames(CollectionNames names) {
+        const std::lock_guard lock(mutex_);
+        names_ = std::move(names);
+    }
+    CollectionNames names() const {
+        const std::lock_guard lock(mutex_);
+        return names_;
+    }
+
 private:
     mutable std::mutex mutex_;
     std::optional<UsbIds> ids_;
+    CollectionNames names_;
 };
 
 }  // namespace korvid::hid

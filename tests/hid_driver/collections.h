@@ -3,7 +3,9 @@
 // collection for configuration and events), and another vendor's keyboard.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "fake_hid_win.h"
 
@@ -38,8 +40,11 @@ inline FakeCollection MouseKeyboard() {
     return c;
 }
 
-// Feature reports of 133 bytes (report ID and 132 data bytes), input reports
-// of 9.
+// The report IDs of the command frames.
+inline const std::vector<std::uint8_t> kCommandReportIds = {0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B};
+
+// Feature reports of 133 bytes (report ID and 132 data bytes) for every
+// command, input reports of 9 for events.
 inline FakeCollection MouseVendor() {
     FakeCollection c;
     c.path = kMouseVendorPath;
@@ -47,6 +52,8 @@ inline FakeCollection MouseVendor() {
     c.usage = 0x0001;
     c.inputReportLength = 9;
     c.featureReportLength = 133;
+    c.inputReportIds = {0x0C};
+    c.featureReportIds = kCommandReportIds;
     return c;
 }
 
@@ -58,6 +65,8 @@ inline FakeCollection OtherKeyboard() {
     c.usagePage = 0xFF00;
     c.inputReportLength = 20;
     c.featureReportLength = 256;
+    c.inputReportIds = {0x01};
+    c.featureReportIds = kCommandReportIds;
     return c;
 }
 

@@ -8,7 +8,9 @@
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -165,6 +167,130 @@ TEST_F(HidDeviceMonitorTest, ReadsEventsWhileTheMouseIsAttached) {
     Remove(kMousePointerPath);
     EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(0)});
     EXPECT_EQ(fake_->openHandles(), 0) << "the reader kept the removed device open";
+}
+
+// The mouse's collections arrive one by one, in any order: the host hears of
+// the attach only once the collection for frames is there (so that its open
+// succeeds), and of the removal only when it heard of the attach.
+TEST_F(HidDeviceMonitorTest, PostsTheAttachWhenTheCollectionForFramesIsThere) {
+    const struct {
+        const char* name;
+        std::vector<std::wstring> arrivals;
+        std::size_t attachedAfter;  // index of the arrival after which 1 is posted; arrivals.size(): never
+    } kCases[] = {
+        {"pointer, keyboard, vendor", {kMousePointerPath, kMouseKeyboardPath, kMouseVendorPath}, 2},
+        {"vendor first", {kMouseVendorPath, kMousePointerPath, kMouseKeyboardPath}, 0},
+        {"keyboard, vendor, pointer", {kMouseKeyboardPath, kMouseVendorPath, kMousePointerPath}, 1},
+        {"the vendor collection never comes", {kMousePointerPath, kMouseKeyboardPath}, 2},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        std::vector<FakeCollection> collections = {MousePointer(), MouseKeyboard(), MouseVendor()};
+        for (FakeCollection& collection : collections) collection.present = false;
+        ASSERT_NO_FATAL_FAILURE(Start(collections));
+        for (std::size_t i = 0; i < c.arrivals.size(); ++i) {
+            SCOPED_TRACE(i);
+            fake_->SetPresent(c.arrivals[i], true);
+            Arrive(c.arrivals[i]);
+            const bool posts = i == c.attachedAfter;
+            EXPECT_EQ(host_.Take(), posts ? std::vector<Posted>{Connection(1)} : std::vector<Posted>{});
+            // What the host does on the attach: its open finds the collection.
+            if (posts) {
+                EXPECT_EQ(library_->OpenFeatureDevice(), 1);
+            }
+        }
+        const bool attached = c.attachedAfter < c.arrivals.size();
+        for (const std::wstring& path : c.arrivals) {
+            fake_->SetPresent(path, false);
+            Remove(path);
+        }
+        EXPECT_EQ(host_.Take(), attached ? std::vector<Posted>{Connection(0)} : std::vector<Posted>{});
+        TearDown();
+        fake_.reset();
+    }
+}
+
+// The system removes and announces again the collection for frames while the
+// mouse stays attached: the library opens it again by itself, and the host
+// hears nothing; frames fail only in between.
+TEST_F(HidDeviceMonitorTest, OpensTheCollectionForFramesAgainWhenItComesBack) {
+    ASSERT_NO_FATAL_FAILURE(Start({MousePointer(), MouseVendor()}));
+    ASSERT_EQ(library_->OpenFeatureDevice(), 1);
+    const Bytes begin = {0x04, 0x00, 0xFF};
+
+    fake_->SetPresent(kMouseVendorPath, false);
+    Remove(kMouseVendorPath);
+    EXPECT_EQ(library_->SetFeature(begin.data(), 3), 0);
+    fake_->SetPresent(kMouseVendorPath, true);
+    Arrive(kMouseVendorPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+    EXPECT_EQ(library_->SetFeature(begin.data(), 3), 1);
+    const std::vector<FakeHidSystem::SentReport> sent = fake_->sentFeatureReports();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].path, kMouseVendorPath);
+
+    // After the host closed it (a removal it heard of), nothing is reopened.
+    EXPECT_EQ(library_->CloseFeatureDevice(), 1);
+    const std::size_t opens = fake_->ioOpens().size();
+    fake_->SetPresent(kMouseVendorPath, false);
+    Remove(kMouseVendorPath);
+    fake_->SetPresent(kMouseVendorPath, true);
+    Arrive(kMouseVendorPath);
+    std::size_t featureOpens = 0;
+    const std::vector<FakeHidSystem::Opened> all = fake_->ioOpens();
+    for (std::size_t i = opens; i < all.size(); ++i) featureOpens += all[i].path == kMouseVendorPath ? 1 : 0;
+    EXPECT_EQ(featureOpens, 1u) << "only the event reader opens it again";
+    EXPECT_EQ(library_->SetFeature(begin.data(), 3), 0);
+}
+
+// A read that fails for another reason than removal or cancellation: the
+// reader starts again after a short pause and the events keep coming.
+TEST_F(HidDeviceMonitorTest, RestartsTheReaderAfterAReadError) {
+    FakeCollection vendor = MouseVendor();
+    vendor.inputReports = {EventReport(0x3000, 1), Bytes{}, EventReport(0xB000, 2)};
+    ASSERT_NO_FATAL_FAILURE(Start({MousePointer(), vendor}));
+    ASSERT_NO_FATAL_FAILURE(WaitUntilReportsHandled(kMouseVendorPath));
+    EXPECT_EQ(host_.Take(), (std::vector<Posted>{Event(0x3000, 1), Event(0xB000, 2)}));
+    const std::vector<FakeHidSystem::Opened> opens = fake_->ioOpens();
+    ASSERT_EQ(opens.size(), 2u) << "the reader was not restarted";
+    EXPECT_EQ(opens[1].path, kMouseVendorPath);
+
+    const std::vector<std::wstring> lines = fake_->debugLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& line) {
+        return line.find(L"event reader failed with error 31") != std::wstring::npos &&
+               line.find(L"restarting in 100 ms") != std::wstring::npos;
+    }));
+}
+
+// Something throws inside the library (here the enumeration, as a failed
+// allocation would): the entry point fails, the monitor thread handles the
+// next notice as usual.
+TEST_F(HidDeviceMonitorTest, AFailureThatThrowsEndsNeitherTheCallNorTheThread) {
+    FakeCollection pointer = MousePointer();
+    pointer.present = false;
+    FakeCollection vendor = MouseVendor();
+    vendor.present = false;
+    ASSERT_NO_FATAL_FAILURE(Start({pointer, vendor}));
+    fake_->SetPresent(kMousePointerPath, true);
+    fake_->SetPresent(kMouseVendorPath, true);
+
+    fake_->SetEnumerationThrows(true);
+    Arrive(kMousePointerPath);
+    EXPECT_EQ(library_->OpenFeatureDevice(), 0);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{});
+
+    fake_->SetEnumerationThrows(false);
+    Arrive(kMouseVendorPath);
+    EXPECT_EQ(host_.Take(), std::vector<Posted>{Connection(1)});
+    EXPECT_EQ(library_->OpenFeatureDevice(), 1);
+
+    const std::vector<std::wstring> lines = fake_->debugLines();
+    for (const wchar_t* expected :
+         {L"hiddriver: Open_FeatureDevice failed unexpectedly", L"hiddriver: the device monitor failed to handle"}) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                                [&](const std::wstring& line) { return line.rfind(expected, 0) == 0; }))
+            << "no line " << std::string(expected, expected + std::wcslen(expected));
+    }
 }
 
 }  // namespace

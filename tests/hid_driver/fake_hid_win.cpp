@@ -1,8 +1,15 @@
 #include "fake_hid_win.h"
 
+#include <winioctl.h>
+// after winioctl.h
+extern "C" {
+#include <hidclass.h>
+}
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <new>
 #include <utility>
 
 namespace korvid::hid::testing {
@@ -23,6 +30,7 @@ struct FakeCalls {
     static HDEVINFO WINAPI GetClassDevs(const GUID* guid, PCWSTR enumerator, HWND parent, DWORD flags) {
         FakeHidSystem& f = Fake();
         const std::lock_guard lock(f.mutex_);
+        if (f.enumerationThrows_) throw std::bad_alloc();
         if (guid == nullptr || *guid != FakeHidSystem::kHidGuid) f.Fault("SetupDiGetClassDevsW: not the HID class");
         if (enumerator != nullptr || parent != nullptr) f.Fault("SetupDiGetClassDevsW: unexpected filter");
         if ((flags & (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) != (DIGCF_PRESENT | DIGCF_DEVICEINTERFACE)) {
@@ -125,6 +133,7 @@ struct FakeCalls {
         state.collection = static_cast<std::size_t>(found - f.collections_.begin());
         state.access = access;
         state.flags = flags;
+        state.generation = f.generation_[state.collection];
         f.handles_[token] = state;
         if (io) f.ioOpens_.push_back({found->path, access, flags});
         return reinterpret_cast<HANDLE>(token);
@@ -138,7 +147,7 @@ struct FakeCalls {
             f.Fault("CloseHandle: unknown or closed handle");
             return FALSE;
         }
-        if (found->second.pending != nullptr) f.Fault("CloseHandle: a read is still in flight");
+        if (found->second.pending != nullptr) f.Fault("CloseHandle: a call is still in flight");
         f.handles_.erase(found);
         f.changed_.notify_all();
         return TRUE;
@@ -157,16 +166,17 @@ struct FakeCalls {
         }
         if (length != c.inputReportLength) f.Fault("ReadFile: buffer is not one input report long");
         if (state->pending != nullptr || state->completed) f.Fault("ReadFile: a read is already in flight");
-        if (!c.present) {
+        if (!c.present || state->generation != f.generation_[state->collection]) {
             SetLastError(ERROR_DEVICE_NOT_CONNECTED);
             return FALSE;
         }
-        if (state->nextReport < c.inputReports.size()) {
-            const Bytes& report = c.inputReports[state->nextReport++];
+        std::size_t& next = f.nextReport_[state->collection];
+        if (next < c.inputReports.size()) {
+            const Bytes& report = c.inputReports[next++];
             const std::size_t n = std::min<std::size_t>(report.size(), length);
             std::memcpy(buffer, report.data(), n);
             state->pending = overlapped;
-            f.FinishRead(*state, static_cast<DWORD>(n), 0);
+            f.FinishRead(*state, static_cast<DWORD>(n), report.empty() ? ERROR_GEN_FAILURE : 0);
         } else {
             state->pending = overlapped;
             f.changed_.notify_all();
@@ -263,20 +273,113 @@ struct FakeCalls {
         caps->Usage = c.usage;
         caps->InputReportByteLength = c.inputReportLength;
         caps->FeatureReportByteLength = c.featureReportLength;
+        // The first report ID as a button cap, all of them as value caps.
+        caps->NumberInputButtonCaps = c.inputReportIds.empty() ? 0 : 1;
+        caps->NumberInputValueCaps = static_cast<USHORT>(c.inputReportIds.size());
+        caps->NumberFeatureButtonCaps = c.featureReportIds.empty() ? 0 : 1;
+        caps->NumberFeatureValueCaps = static_cast<USHORT>(c.featureReportIds.size());
         return HIDP_STATUS_SUCCESS;
     }
 
-    static BOOLEAN NTAPI SetFeature(HANDLE handle, PVOID buffer, ULONG length) {
+    // The declared report IDs of `type`, or nothing (and a fault).
+    static const std::vector<std::uint8_t>* DeclaredIds(FakeHidSystem& f, HIDP_REPORT_TYPE type,
+                                                        PHIDP_PREPARSED_DATA data, const char* call) {
+        const auto found = f.preparsed_.find(reinterpret_cast<std::uintptr_t>(data));
+        if (found == f.preparsed_.end()) {
+            f.Fault(std::string(call) + ": unknown or freed preparsed data");
+            return nullptr;
+        }
+        const FakeCollection& c = f.collections_[found->second];
+        if (type == HidP_Input) return &c.inputReportIds;
+        if (type == HidP_Feature) return &c.featureReportIds;
+        static const std::vector<std::uint8_t> none;
+        return &none;
+    }
+
+    static NTSTATUS NTAPI GetValueCaps(HIDP_REPORT_TYPE type, PHIDP_VALUE_CAPS caps, PUSHORT length,
+                                       PHIDP_PREPARSED_DATA data) {
         FakeHidSystem& f = Fake();
         const std::lock_guard lock(f.mutex_);
-        FakeHidSystem::HandleState* state = f.Find(handle, "HidD_SetFeature");
+        const std::vector<std::uint8_t>* ids = DeclaredIds(f, type, data, "HidP_GetValueCaps");
+        if (ids == nullptr) return HIDP_STATUS_INVALID_PREPARSED_DATA;
+        if (*length < ids->size()) {
+            f.Fault("HidP_GetValueCaps: buffer shorter than the caps count");
+            return HIDP_STATUS_BUFFER_TOO_SMALL;
+        }
+        for (std::size_t i = 0; i < ids->size(); ++i) {
+            caps[i] = {};
+            caps[i].UsagePage = 0xFF00;
+            caps[i].ReportID = (*ids)[i];
+        }
+        *length = static_cast<USHORT>(ids->size());
+        return HIDP_STATUS_SUCCESS;
+    }
+
+    static NTSTATUS NTAPI GetButtonCaps(HIDP_REPORT_TYPE type, PHIDP_BUTTON_CAPS caps, PUSHORT length,
+                                        PHIDP_PREPARSED_DATA data) {
+        FakeHidSystem& f = Fake();
+        const std::lock_guard lock(f.mutex_);
+        const std::vector<std::uint8_t>* ids = DeclaredIds(f, type, data, "HidP_GetButtonCaps");
+        if (ids == nullptr) return HIDP_STATUS_INVALID_PREPARSED_DATA;
+        const USHORT count = ids->empty() ? 0 : 1;
+        if (*length < count) {
+            f.Fault("HidP_GetButtonCaps: buffer shorter than the caps count");
+            return HIDP_STATUS_BUFFER_TOO_SMALL;
+        }
+        if (count != 0) {
+            caps[0] = {};
+            caps[0].UsagePage = 0x0009;
+            caps[0].ReportID = ids->front();
+        }
+        *length = count;
+        return HIDP_STATUS_SUCCESS;
+    }
+
+    static void WINAPI DebugOutput(LPCWSTR text) {
+        FakeHidSystem& f = Fake();
+        const std::lock_guard lock(f.mutex_);
+        f.debugLines_.emplace_back(text);
+    }
+
+    static BOOL WINAPI IoControl(HANDLE handle, DWORD code, LPVOID in, DWORD inLength, LPVOID out, DWORD outLength,
+                                 LPDWORD, LPOVERLAPPED overlapped) {
+        FakeHidSystem& f = Fake();
+        const std::lock_guard lock(f.mutex_);
+        FakeHidSystem::HandleState* state = f.Find(handle, "DeviceIoControl");
         if (state == nullptr) return FALSE;
         const FakeCollection& c = f.collections_[state->collection];
-        if ((state->access & GENERIC_WRITE) == 0) f.Fault("HidD_SetFeature: handle without write access");
-        if (length != c.featureReportLength) f.Fault("HidD_SetFeature: not one feature report long");
-        const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-        f.sentFeatureReports_.push_back({c.path, Bytes(bytes, bytes + length)});
-        return f.setFeatureResult_ ? TRUE : FALSE;
+        if (code != IOCTL_HID_SET_FEATURE || out != nullptr || outLength != 0) {
+            f.Fault("DeviceIoControl: not IOCTL_HID_SET_FEATURE with the report as input");
+            SetLastError(ERROR_INVALID_FUNCTION);
+            return FALSE;
+        }
+        if ((state->flags & FILE_FLAG_OVERLAPPED) == 0 || overlapped == nullptr || overlapped->hEvent == nullptr) {
+            f.Fault("DeviceIoControl: not an overlapped call with an event");
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        if (state->pending != nullptr || state->completed) f.Fault("DeviceIoControl: a call is already in flight");
+        if (inLength != c.featureReportLength) f.Fault("DeviceIoControl: not one feature report long");
+        if (!c.present || state->generation != f.generation_[state->collection]) {
+            SetLastError(ERROR_DEVICE_NOT_CONNECTED);
+            return FALSE;
+        }
+        const auto* bytes = static_cast<const std::uint8_t*>(in);
+        if (inLength == 0 ||
+            std::find(c.featureReportIds.begin(), c.featureReportIds.end(), bytes[0]) == c.featureReportIds.end()) {
+            SetLastError(ERROR_INVALID_PARAMETER);  // not a report of this collection
+            return FALSE;
+        }
+        f.sentFeatureReports_.push_back({c.path, Bytes(bytes, bytes + inLength), state->access});
+        state->pending = overlapped;
+        state->pendingFeatureReport = true;
+        if (c.featureReportsHang) {
+            f.changed_.notify_all();
+        } else {
+            f.FinishRead(*state, 0, f.setFeatureResult_ ? 0 : ERROR_GEN_FAILURE);
+        }
+        SetLastError(ERROR_IO_PENDING);
+        return FALSE;
     }
 
     static BOOLEAN NTAPI GetFeature(HANDLE handle, PVOID buffer, ULONG length) {
@@ -310,17 +413,21 @@ const HidApi& FakeHidSystem::Api() {
         FakeCalls::Read,
         FakeCalls::OverlappedResult,
         FakeCalls::Cancel,
+        FakeCalls::IoControl,
         FakeCalls::GetAttributes,
         FakeCalls::GetPreparsedData,
         FakeCalls::FreePreparsedData,
         FakeCalls::GetCaps,
-        FakeCalls::SetFeature,
+        FakeCalls::GetValueCaps,
+        FakeCalls::GetButtonCaps,
         FakeCalls::GetFeature,
+        FakeCalls::DebugOutput,
     };
     return api;
 }
 
-FakeHidSystem::FakeHidSystem(std::vector<FakeCollection> collections) : collections_(std::move(collections)) {
+FakeHidSystem::FakeHidSystem(std::vector<FakeCollection> collections)
+    : collections_(std::move(collections)), nextReport_(collections_.size(), 0), generation_(collections_.size(), 0) {
     current = this;
 }
 
@@ -338,6 +445,7 @@ FakeHidSystem::HandleState* FakeHidSystem::Find(HANDLE handle, const char* call)
 
 void FakeHidSystem::FinishRead(HandleState& state, DWORD bytes, DWORD error) {
     OVERLAPPED* overlapped = std::exchange(state.pending, nullptr);
+    state.pendingFeatureReport = false;
     state.completed = true;
     state.completedBytes = bytes;
     state.completedError = error;
@@ -390,12 +498,18 @@ void FakeHidSystem::SetFeatureResult(bool result) {
     setFeatureResult_ = result;
 }
 
+void FakeHidSystem::SetEnumerationThrows(bool throws) {
+    const std::lock_guard lock(mutex_);
+    enumerationThrows_ = throws;
+}
+
 void FakeHidSystem::SetPresent(const std::wstring& path, bool present) {
     const std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < collections_.size(); ++i) {
         if (collections_[i].path != path) continue;
         collections_[i].present = present;
         if (present) continue;
+        ++generation_[i];
         for (auto& [token, state] : handles_) {
             if (state.collection == i && state.pending != nullptr) FinishRead(state, 0, ERROR_DEVICE_NOT_CONNECTED);
         }
@@ -407,10 +521,27 @@ bool FakeHidSystem::WaitForIdleRead(const std::wstring& path, std::chrono::milli
     return changed_.wait_for(lock, bound, [&] {
         for (const auto& [token, state] : handles_) {
             const FakeCollection& c = collections_[state.collection];
-            if (c.path == path && state.pending != nullptr && state.nextReport == c.inputReports.size()) return true;
+            if (c.path == path && state.pending != nullptr && nextReport_[state.collection] == c.inputReports.size()) {
+                return true;
+            }
         }
         return false;
     });
+}
+
+bool FakeHidSystem::WaitForPendingFeatureReport(std::chrono::milliseconds bound) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, bound, [&] {
+        for (const auto& [token, state] : handles_) {
+            if (state.pending != nullptr && state.pendingFeatureReport) return true;
+        }
+        return false;
+    });
+}
+
+std::vector<std::wstring> FakeHidSystem::debugLines() const {
+    const std::lock_guard lock(mutex_);
+    return debugLines_;
 }
 
 }  // namespace korvid::hid::testing

@@ -2,7 +2,9 @@
 // collection Open_FeatureDevice opens, and what reaches HidD_SetFeature.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,11 +58,33 @@ private:
     std::optional<HidLibrary> library_;
 };
 
+// Which collection the frames reach, and through which kind of handle: the
+// test sends CMD_BEGIN after the open and looks at what the device got.
 TEST_F(HidFeatureDeviceTest, OpensTheCollectionThatCarriesEveryFrame) {
+    constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
     const std::wstring kSecondVendorPath = L"\\\\?\\HID#VID_25A7&PID_FA70&MI_02#7&99&0&0000#{x}";
     const auto second = [&] {
         FakeCollection c = MouseVendor();
         c.path = kSecondVendorPath;
+        return c;
+    };
+    // The mouse of the first probe: the command reports sit in the keyboard
+    // collection, which Windows holds; the vendor collection has events only.
+    const auto keyboardWithCommands = [] {
+        FakeCollection c = MouseKeyboard();
+        c.featureReportLength = 133;
+        c.featureReportIds = kCommandReportIds;
+        return c;
+    };
+    const auto eventsOnly = [] {
+        FakeCollection c = MouseVendor();
+        c.featureReportLength = 0;
+        c.featureReportIds.clear();
+        return c;
+    };
+    const auto otherReportIds = [] {
+        FakeCollection c = MouseVendor();
+        c.featureReportIds = {0x01, 0x02, 0x03};
         return c;
     };
     const struct {
@@ -68,16 +92,15 @@ TEST_F(HidFeatureDeviceTest, OpensTheCollectionThatCarriesEveryFrame) {
         std::vector<FakeCollection> collections;
         std::optional<UsbIds> ids;  // nothing: Set_VIDPID never called
         std::optional<std::wstring> opened;
+        DWORD access = kReadWrite;  // of the handle the frame went through
+        CollectionNames names = {};
     } kCases[] = {
         {"the mouse's vendor collection", {MousePointer(), MouseKeyboard(), MouseVendor()}, kMouse, kMouseVendorPath},
         {"another device first", {OtherKeyboard(), MouseVendor()}, kMouse, kMouseVendorPath},
         {"only another device", {OtherKeyboard()}, kMouse, std::nullopt},
         {"IDs from Set_VIDPID", {MouseVendor(), OtherKeyboard()}, UsbIds{0x046D, 0xC31C}, kOtherKeyboardPath},
         {"IDs never set", {MouseVendor()}, std::nullopt, std::nullopt},
-        {"no feature reports",
-         {With(MouseVendor(), [](FakeCollection& c) { c.featureReportLength = 0; })},
-         kMouse,
-         std::nullopt},
+        {"no feature reports", {eventsOnly()}, kMouse, std::nullopt},
         {"feature reports one byte short of the macro frame",
          {With(MouseVendor(), [](FakeCollection& c) { c.featureReportLength = 131; })},
          kMouse,
@@ -86,6 +109,37 @@ TEST_F(HidFeatureDeviceTest, OpensTheCollectionThatCarriesEveryFrame) {
          {With(MouseVendor(), [](FakeCollection& c) { c.featureReportLength = 132; })},
          kMouse,
          kMouseVendorPath},
+        {"feature reports of other IDs only", {otherReportIds()}, kMouse, std::nullopt},
+        {"one command ID missing",
+         {With(MouseVendor(), [](FakeCollection& c) { c.featureReportIds.pop_back(); })},
+         kMouse,
+         std::nullopt},
+        {"the collection with the command IDs, not the first long one",
+         {otherReportIds(), second()},
+         kMouse,
+         kSecondVendorPath},
+        {"commands in the collection Windows holds: opened without access",
+         {MousePointer(), keyboardWithCommands(), eventsOnly()},
+         kMouse,
+         kMouseKeyboardPath,
+         0},
+        {"a vendor collection before one Windows holds",
+         {keyboardWithCommands(), MouseVendor()},
+         kMouse,
+         kMouseVendorPath},
+        {"held by another program: opened without access",
+         {With(MouseVendor(), [](FakeCollection& c) { c.heldBySystem = true; })},
+         kMouse,
+         kMouseVendorPath,
+         0},
+        {"named in [Device]", {MouseVendor(), second()}, kMouse, kSecondVendorPath, kReadWrite, {L"mi_02", L""}},
+        {"named in [Device], report IDs not checked",
+         {With(MouseVendor(), [](FakeCollection& c) { c.featureReportIds = {0x04}; })},
+         kMouse,
+         kMouseVendorPath,
+         kReadWrite,
+         {L"MI_01&Col02", L""}},
+        {"named in [Device] but absent", {MouseVendor()}, kMouse, std::nullopt, kReadWrite, {L"MI_05", L""}},
         {"gone between enumeration and open",
          {With(MouseVendor(), [](FakeCollection& c) { c.vanishesBeforeOpen = true; })},
          kMouse,
@@ -94,26 +148,27 @@ TEST_F(HidFeatureDeviceTest, OpensTheCollectionThatCarriesEveryFrame) {
          {With(MouseVendor(), [](FakeCollection& c) { c.vanishesBeforeOpen = true; }), second()},
          kMouse,
          kSecondVendorPath},
-        {"held by another program",
-         {With(MouseVendor(), [](FakeCollection& c) { c.heldBySystem = true; })},
-         kMouse,
-         std::nullopt},
         {"not present", {With(MouseVendor(), [](FakeCollection& c) { c.present = false; })}, kMouse, std::nullopt},
     };
+    const Bytes begin = {0x04, 0x00, 0xFF};
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         Use(c.collections);
+        library().SetCollectionNames(c.names);
         if (c.ids) (void)library().SetVidPid(c.ids->vendorId, c.ids->productId);
         EXPECT_EQ(library().OpenFeatureDevice(), c.opened ? 1 : 0);
-        const std::vector<FakeHidSystem::Opened> opens = fake().ioOpens();
+        const int sent = library().SetFeature(begin.data(), 3);
+        const std::vector<FakeHidSystem::SentReport> reports = fake().sentFeatureReports();
         if (c.opened) {
-            ASSERT_EQ(opens.size(), 1u);
-            EXPECT_EQ(opens[0].path, *c.opened);
-            EXPECT_EQ(opens[0].access, static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE));
             EXPECT_EQ(fake().openHandles(), 1);  // the queries closed their handles
+            EXPECT_EQ(sent, 1);
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_EQ(reports[0].path, *c.opened);
+            EXPECT_EQ(reports[0].access, c.access);
         } else {
             EXPECT_EQ(fake().openHandles(), 0);
-            EXPECT_EQ(library().SetFeature(std::vector<std::uint8_t>{0x04, 0x00, 0xFF}.data(), 3), 0);
+            EXPECT_EQ(sent, 0);
+            EXPECT_TRUE(reports.empty());
         }
         EXPECT_EQ(library().CloseFeatureDevice(), 1);
         EndLibrary();
@@ -245,6 +300,87 @@ TEST_F(HidFeatureDeviceTest, ReadsTheFeatureReportNamedByTheFirstByte) {
     EXPECT_EQ(longBuffer[133], 0xEE) << "written beyond the report";
 
     EXPECT_EQ(fake().requestedFeatureReportIds(), (std::vector<std::uint8_t>{0x0A, 0x07}));
+}
+
+// A device that stops answering: a frame under way is cancelled after the
+// library's time limit, or at once when the host closes the device, so that
+// neither the worker nor the window thread waits for the device.
+TEST_F(HidFeatureDeviceTest, CancelsAFrameTheDeviceDoesNotAnswer) {
+    const Bytes begin = {0x04, 0x00, 0xFF};
+    const auto hanging = [] { return With(MouseVendor(), [](FakeCollection& c) { c.featureReportsHang = true; }); };
+
+    // Closed by the window thread while the worker waits for the device.
+    Use({hanging()});
+    (void)library().SetVidPid(kMouse.vendorId, kMouse.productId);
+    ASSERT_EQ(library().OpenFeatureDevice(), 1);
+    int result = -1;
+    std::thread worker([&] { result = library().SetFeature(begin.data(), 3); });
+    ASSERT_TRUE(fake().WaitForPendingFeatureReport(std::chrono::seconds(10)));
+    EXPECT_EQ(library().CloseFeatureDevice(), 1);  // the test's time limit bounds a hang
+    worker.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(fake().cancelledReads(), 1);
+    EXPECT_EQ(fake().sentFeatureReports().size(), 1u);
+    EndLibrary();
+
+    // Not closed: the frame is given up after the time limit.
+    Use({hanging()});
+    (void)library().SetVidPid(kMouse.vendorId, kMouse.productId);
+    ASSERT_EQ(library().OpenFeatureDevice(), 1);
+    EXPECT_EQ(library().SetFeature(begin.data(), 3), 0);
+    EXPECT_EQ(fake().cancelledReads(), 1);
+    const std::vector<std::wstring> lines = fake().debugLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& line) {
+        return line.find(L"SetFeature of report 04 failed with error 258") != std::wstring::npos;
+    }));
+}
+
+// A collection named in [Device] that does not own a report ID: the device
+// refuses that frame, and the first refusal is told in a debug line.
+TEST_F(HidFeatureDeviceTest, TellsTheFirstRefusedFrame) {
+    Use({With(MouseVendor(), [](FakeCollection& c) { c.featureReportIds = {0x04}; })});
+    library().SetCollectionNames({L"Col02", L""});
+    (void)library().SetVidPid(kMouse.vendorId, kMouse.productId);
+    ASSERT_EQ(library().OpenFeatureDevice(), 1);
+    const Bytes begin = {0x04, 0x00, 0xFF};
+    const Bytes profile = {0x05, 0x04, 0x02};
+    EXPECT_EQ(library().SetFeature(profile.data(), 3), 0);
+    EXPECT_EQ(library().SetFeature(profile.data(), 3), 0);
+    EXPECT_EQ(library().SetFeature(begin.data(), 3), 1);
+    const std::vector<FakeHidSystem::SentReport> sent = fake().sentFeatureReports();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].bytes[0], 0x04);
+
+    const std::vector<std::wstring> lines = fake().debugLines();
+    const auto refusals = std::count_if(lines.begin(), lines.end(), [](const std::wstring& line) {
+        return line.find(L"SetFeature of report 05 failed with error 87") != std::wstring::npos;
+    });
+    EXPECT_EQ(refusals, 1);
+    for (const std::wstring& line : lines)
+        EXPECT_EQ(line.rfind(L"hiddriver: ", 0), 0u) << "a debug line without the prefix";
+}
+
+// The first probe's mouse: the debug lines say which collection was passed
+// over and why, and how the one taken was opened.
+TEST_F(HidFeatureDeviceTest, ExplainsItsChoiceInDebugLines) {
+    FakeCollection keyboard = MouseKeyboard();
+    keyboard.featureReportLength = 133;
+    keyboard.featureReportIds = kCommandReportIds;
+    FakeCollection vendor = MouseVendor();
+    vendor.featureReportIds = {0x01};
+    Use({MousePointer(), keyboard, vendor});
+    (void)library().SetVidPid(kMouse.vendorId, kMouse.productId);
+    ASSERT_EQ(library().OpenFeatureDevice(), 1);
+    const std::vector<std::wstring> lines = fake().debugLines();
+    const auto has = [&](const std::wstring& path, const std::wstring& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+            return line.rfind(L"hiddriver: " + path + L": ", 0) == 0 && line.find(text) != std::wstring::npos;
+        });
+    };
+    EXPECT_TRUE(has(kMousePointerPath, L"frames: skipped, no feature reports"));
+    EXPECT_TRUE(has(kMouseVendorPath, L"feature 133 bytes IDs 01, input 9 bytes IDs 0C"));
+    EXPECT_TRUE(has(kMouseVendorPath, L"frames: skipped, feature report IDs 01 lack 04 05 06 07 08 09 0A 0B"));
+    EXPECT_TRUE(has(kMouseKeyboardPath, L"frames: taken, opened without access (read/write refused with error 5"));
 }
 
 }  // namespace

@@ -91,22 +91,5 @@ TEST(HidEventReport, ClassesAreTheHosts) {
     EXPECT_EQ(EVENT_DPI_STAGE, korvid::EVENT_DPI_STAGE);
 }
 
-TEST(HidEventReport, EventCollectionIsVendorDefinedAndLongEnough) {
-    const struct {
-        const char* name;
-        std::uint16_t usagePage;
-        std::size_t inputLength;
-        bool expected;
-    } kCases[] = {
-        {"vendor page, 64-byte reports", 0xFF00, 64, true},   {"last vendor page, exactly one event", 0xFFFF, 5, true},
-        {"vendor page, too short", 0xFF00, 4, false},         {"vendor page, no input reports", 0xFF01, 0, false},
-        {"generic desktop (the pointer)", 0x0001, 64, false}, {"consumer page", 0x000C, 64, false},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(IsEventCollection(c.usagePage, c.inputLength), c.expected);
-    }
-}
-
 }  // namespace
 }  // namespace korvid::hid

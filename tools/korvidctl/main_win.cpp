@@ -9,6 +9,7 @@
 
 #include "commands_win.h"
 #include "console_win.h"
+#include "hid_win.h"
 #include "listen_win.h"
 
 namespace {
@@ -30,6 +31,8 @@ constexpr char kUsage[] =
     "  listen MS [--count N]               act as the customizer's window for MS milliseconds (or until N\n"
     "                                      messages) and print what the host posts to it\n"
     "  stop [MS]                           end the host (WM_CLOSE to its window) and wait for it to exit\n"
+    "  hid [--all]                         the mouse's HID collections (or every device's), whether they open,\n"
+    "                                      and which the driver library uses; exit 3 when none takes frames\n"
     "\n"
     "Field names follow the records: activeProfile, profiles[K].FIELD, profiles[K].FIELD[I],\n"
     "profiles[K].buttons[J].FIELD, profiles[K].buttons[J].events[E].key|state|delay, dpiChanged[K],\n"
@@ -59,6 +62,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == "frames") return RunFrames(rest);
     if (command == "listen") return RunListen(rest);
     if (command == "stop") return RunStop(rest);
+    if (command == "hid") return RunHid(rest);
     if (command == "help" || command == "--help" || command == "-h" || command == "/?") {
         Out(kUsage);
         return kExitOk;
