@@ -14,11 +14,10 @@
 
 #include "base/unique_resource_win.h"
 #include "config/share_data.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 
-inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
-inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
 inline constexpr DWORD kMutexTimeoutMs = 30000;
 
 class HostLink {
