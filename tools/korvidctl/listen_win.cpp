@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "answer_window_win.h"
-#include "protocol/korvid_protocol.h"
 #include "base/unique_resource_win.h"
 #include "console_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 namespace {
