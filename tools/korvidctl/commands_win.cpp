@@ -155,11 +155,8 @@ int RunEvent(std::span<const std::string> args) {
         return kExitRefused;
     }
     const DriverMessage& m = std::get<DriverMessage>(message);
-    HWND host = FindWindowW(nullptr, kHostWindowTitle);
-    if (host == nullptr) {
-        Err("no host running: missing the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
-        return kExitNoHost;
-    }
+    HWND host = FindHostWindowOrReport();
+    if (host == nullptr) return kExitNoHost;
     if (!PostMessageW(host, m.message, m.wParam, m.lParam)) {
         Err("posting " + DescribeDriverMessage(m) + " to the host window failed");
         return kExitNoHost;

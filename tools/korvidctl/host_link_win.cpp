@@ -8,6 +8,17 @@
 #include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
+namespace {
+
+std::string HostWindowName() { return "the host window \"" + ToUtf8(kHostWindowTitle) + "\""; }
+
+}  // namespace
+
+HWND FindHostWindowOrReport() {
+    HWND host = FindWindowW(nullptr, kHostWindowTitle);
+    if (host == nullptr) Err("no host running: missing " + HostWindowName());
+    return host;
+}
 
 HostLink HostLink::Find(bool needWindow) {
     HostLink link;
@@ -24,7 +35,7 @@ HostLink HostLink::Find(bool needWindow) {
 std::string HostLink::Missing() const {
     std::string missing;
     const auto add = [&](const std::string& what) { missing += (missing.empty() ? "" : ", ") + what; };
-    if (needWindow_ && window_ == nullptr) add("the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
+    if (needWindow_ && window_ == nullptr) add(HostWindowName());
     if (!mutex_) add("the section mutex \"" + ToUtf8(kSectionMutexName) + "\"");
     if (!mapping_) {
         add("the shared section \"" + ToUtf8(kSectionName) + "\"");

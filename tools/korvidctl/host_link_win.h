@@ -20,6 +20,10 @@ namespace korvid::ctl {
 
 inline constexpr DWORD kMutexTimeoutMs = 30000;
 
+// The host window, found by its title; null, after "no host running: missing
+// the host window ..." on stderr, when there is none.
+HWND FindHostWindowOrReport();
+
 class HostLink {
 public:
     // Opens what exists; needWindow says whether the host window is required.
