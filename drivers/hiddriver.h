@@ -31,8 +31,17 @@ using SetFeatureFn = int (*)(const unsigned char* frame, int length);
 using GetFeatureFn = int (*)(unsigned char* buffer, int length);
 }
 
-// The entry point names, in the order the host looks them up.
+// The entry point names, one for each type above.
+inline constexpr char kSetVidPidName[] = "Set_VIDPID";
+inline constexpr char kOpenDevMonitorName[] = "Open_DevMonitor";
+inline constexpr char kCloseDevMonitorName[] = "Close_DevMonitor";
+inline constexpr char kOpenFeatureDeviceName[] = "Open_FeatureDevice";
+inline constexpr char kCloseFeatureDeviceName[] = "Close_FeatureDevice";
+inline constexpr char kSetFeatureName[] = "SetFeature";
+inline constexpr char kGetFeatureName[] = "GetFeature";
+
+// All seven, in the order the host looks them up.
 inline constexpr const char* kHidDriverEntryPoints[] = {
-    "Set_VIDPID",          "Open_DevMonitor", "Close_DevMonitor", "Open_FeatureDevice",
-    "Close_FeatureDevice", "SetFeature",      "GetFeature",
+    kSetVidPidName,          kOpenDevMonitorName, kCloseDevMonitorName, kOpenFeatureDeviceName,
+    kCloseFeatureDeviceName, kSetFeatureName,     kGetFeatureName,
 };

@@ -23,6 +23,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "base/unique_resource_win.h"
 #include "hiddriver.h"
 
 namespace {
@@ -86,19 +87,18 @@ void AppendLine(const std::string& line) {
     const std::wstring path = Environment(L"KORVID_SIM_LOG");
     if (path.empty()) return;
     AcquireSRWLockExclusive(&logLock);
-    HANDLE file = INVALID_HANDLE_VALUE;
+    korvid::UniqueFileHandle file;
     // A reader may hold the file for a moment without sharing it; retry a
     // little rather than lose the line.
     for (int attempt = 0; attempt < 200; ++attempt) {
-        file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+        file.reset(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file || GetLastError() != ERROR_SHARING_VIOLATION) break;
         Sleep(5);
     }
-    if (file != INVALID_HANDLE_VALUE) {
+    if (file) {
         DWORD written = 0;
-        (void)WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);  // nothing to do
-        (void)CloseHandle(file);
+        (void)WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);  // nothing to do
     }
     ReleaseSRWLockExclusive(&logLock);
 }
@@ -135,7 +135,7 @@ __declspec(dllexport) int Set_VIDPID(unsigned short vendorId, unsigned short pro
     const ULONGLONG now = GetTickCount64();
     char args[32];
     (void)std::snprintf(args, sizeof args, "0x%04X 0x%04X", vendorId, productId);
-    return Logged(now, "Set_VIDPID", args, 1);
+    return Logged(now, kSetVidPidName, args, 1);
 }
 
 __declspec(dllexport) int Open_DevMonitor(HWND window, UINT eventMsg, UINT connectionMsg) {
@@ -144,20 +144,20 @@ __declspec(dllexport) int Open_DevMonitor(HWND window, UINT eventMsg, UINT conne
     (void)std::snprintf(args, sizeof args, "%llu %u %u",
                         static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(window)), eventMsg,
                         connectionMsg);
-    return Logged(now, "Open_DevMonitor", args, 1);
+    return Logged(now, kOpenDevMonitorName, args, 1);
 }
 
-__declspec(dllexport) int Close_DevMonitor() { return Logged(GetTickCount64(), "Close_DevMonitor", {}, 1); }
+__declspec(dllexport) int Close_DevMonitor() { return Logged(GetTickCount64(), kCloseDevMonitorName, {}, 1); }
 
 #if !defined(KORVID_SIM_OMIT_OPEN_FEATURE_DEVICE)
 __declspec(dllexport) int Open_FeatureDevice() {
     const ULONGLONG now = GetTickCount64();
     const unsigned call = openFeatureCalls.fetch_add(1);
-    return Logged(now, "Open_FeatureDevice", {}, ListedResult(L"KORVID_SIM_OPEN", call, 1));
+    return Logged(now, kOpenFeatureDeviceName, {}, ListedResult(L"KORVID_SIM_OPEN", call, 1));
 }
 #endif
 
-__declspec(dllexport) int Close_FeatureDevice() { return Logged(GetTickCount64(), "Close_FeatureDevice", {}, 1); }
+__declspec(dllexport) int Close_FeatureDevice() { return Logged(GetTickCount64(), kCloseFeatureDeviceName, {}, 1); }
 
 #if !defined(KORVID_SIM_OMIT_SET_FEATURE)
 __declspec(dllexport) int SetFeature(const unsigned char* frame, int length) {
@@ -171,14 +171,14 @@ __declspec(dllexport) int SetFeature(const unsigned char* frame, int length) {
     std::string args = std::to_string(length);
     const std::string bytes = HexBytes(frame, length);
     if (!bytes.empty()) args += " " + bytes;
-    return Logged(now, "SetFeature", args, result);
+    return Logged(now, kSetFeatureName, args, result);
 }
 #endif
 
 __declspec(dllexport) int GetFeature(unsigned char* buffer, int length) {
     const ULONGLONG now = GetTickCount64();
     if (buffer != nullptr && length > 0) ZeroMemory(buffer, static_cast<std::size_t>(length));
-    return Logged(now, "GetFeature", std::to_string(length), 0);  // the simulated mouse has nothing to report
+    return Logged(now, kGetFeatureName, std::to_string(length), 0);  // the simulated mouse has nothing to report
 }
 
 }  // extern "C"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/debug_output_win.h"
-#include "protocol/korvid_protocol.h"
 #include "base/wide_text_win.h"
 #include "config/data_folder.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
 namespace {
@@ -30,6 +30,11 @@ bool PostToCustomizer(UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+void EnableCustomizerApply(const wchar_t* doneLine) {
+    if (!PostToCustomizer(WM_UI_ENABLE_APPLY)) DebugLine(L"OnApplyAllSetting Don't find Derin Option Dialog\n");
+    DebugLine(doneLine);
+}
+
 void BringUpOrLaunchCustomizer(const std::wstring& folder) {
     DebugLine(L"CKorvidWnd OnCustomizer\n");
     if (HWND customizer = FindCustomizerWindow()) {
@@ -40,13 +45,12 @@ void BringUpOrLaunchCustomizer(const std::wstring& folder) {
         return;
     }
     DebugLine(L"CKorvidWnd OnCustomizer hWnd==NULL\n");
-    LaunchProgram(folder + L"\\Option.exe");
+    LaunchProgram(folder + L"\\" + kCustomizerExeName);
 }
 
 void StartCompanionPrograms(const std::wstring& installDir) {
-    LaunchProgram(installDir + L"\\FerroxOSD.exe");
-    LaunchProgram(installDir + L"\\Applets\\CpuRam.exe");
-    LaunchProgram(installDir + L"\\Applets\\EmailPOP3.EXE");
+    LaunchProgram(installDir + L"\\" + kOsdExeName);
+    for (const wchar_t* applet : kAppletExeNames) LaunchProgram(installDir + L"\\" + applet);
 }
 
 std::wstring ExecutableDirectory() {

@@ -15,6 +15,10 @@ HWND FindOsdWindow();
 // Posts to the customizer when its window exists; false when it does not.
 bool PostToCustomizer(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// Tells the customizer that its OK/Apply buttons may be enabled again
+// (WM_UI_ENABLE_APPLY), then writes doneLine to the debugger output.
+void EnableCustomizerApply(const wchar_t* doneLine);
+
 // Brings the customizer's window to the front, or launches folder\Option.exe
 // when it has none. folder ends with a backslash.
 void BringUpOrLaunchCustomizer(const std::wstring& folder);

@@ -1,8 +1,8 @@
 #include "app/korvid_app_win.h"
 
 #include "app/companions_win.h"
-#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
 

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "base/framework_win.h"
 #include "app/korvid_wnd_win.h"
+#include "base/framework_win.h"
 #include "base/unique_resource_win.h"
 
 namespace korvid {

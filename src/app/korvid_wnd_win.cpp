@@ -5,15 +5,22 @@
 #include <memory>
 
 #include "app/companions_win.h"
-#include "base/debug_output_win.h"
-#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "config/file_store_win.h"
 #include "config/settings_file_win.h"
-#include "device/settings_push.h"
+#include "protocol/korvid_protocol.h"
 #include "runtime/pointer_settings_win.h"
 
 namespace korvid {
+namespace {
+
+// The host window is never shown; its place and size are still fixed.
+inline constexpr int kHostWindowX = 100;
+inline constexpr int kHostWindowY = 100;
+inline constexpr int kHostWindowWidth = 100;
+inline constexpr int kHostWindowHeight = 100;
+
+}  // namespace
 
 const std::array<MessageMapEntry<CKorvidWnd>, 11> CKorvidWnd::kMessageMap = {{
     {WM_CREATE, 0, &CKorvidWnd::OnCreate},
@@ -42,7 +49,8 @@ bool CKorvidWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& r
 }
 
 bool CKorvidWnd::CreateHostWindow() {
-    if (CreateEx(0, kHostWindowTitle, WS_POPUP, 100, 100, 100, 100)) return true;
+    if (CreateEx(0, kHostWindowTitle, WS_POPUP, kHostWindowX, kHostWindowY, kHostWindowWidth, kHostWindowHeight))
+        return true;
     // A window whose creation failed may never see WM_DESTROY: release here
     // what OnCreate had acquired.
     ReleaseResources();
@@ -56,10 +64,10 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
     host.installDir = ExecutableDirectory();
     // Only string resources are taken from lan.dll: load it as data, so no
     // code of it runs in the host.
-    host.languageLibrary.reset(LoadLibraryExW((host.installDir + L"lan.dll").c_str(), nullptr,
+    host.languageLibrary.reset(LoadLibraryExW((host.installDir + kLanguageLibraryName).c_str(), nullptr,
                                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     (void)host.hidDriver.BindHidDriver(host.installDir);  // without it the device never opens
-    (void)LoadConfiguration(working_, host.installDir);
+    (void)LoadConfiguration(working_, host.installDir, &CapturePointerSettings);
     ReadOsdSettings(osdSettings_, host.installDir);
 
     if (!section_.CreateMutexObject()) return -1;  // another host or a stray customizer owns the exchange
@@ -70,7 +78,7 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
         pushedImage_.Write([&](ShareData& pushed) { pushed = *image; });
     }
 
-    StartWorkerThread();
+    (void)host.workerThread.Start(&CKorvidWnd::WorkerThreadProc, this);  // without it no push is made
     SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
 
     const DeviceIds ids = ReadDeviceIds(host.installDir);
@@ -89,12 +97,10 @@ LRESULT CKorvidWnd::OnCreate(WPARAM, LPARAM) {
     return 0;
 }
 
-void CKorvidWnd::StartWorkerThread() {
-    // The worker makes its message queue before anything is posted to it, so
-    // no early push request is lost.
-    workerQueueReady_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    host.workerThread.reset(CreateThread(nullptr, 4096, &CKorvidWnd::WorkerThreadProc, this, 0, &host.workerThreadId));
-    if (host.workerThread && workerQueueReady_) (void)WaitForSingleObject(workerQueueReady_.get(), INFINITE);
+DWORD WINAPI CKorvidWnd::WorkerThreadProc(LPVOID param) {
+    auto* window = static_cast<CKorvidWnd*>(param);
+    return RunPushLoop(window->working_, window->pushedImage_, host.deviceState, host.hidDriver,
+                       [] { EnableCustomizerApply(L"Thread Send Enable OK/Apply Button\n"); });
 }
 
 LRESULT CKorvidWnd::OnDestroy(WPARAM, LPARAM) {
@@ -111,12 +117,7 @@ void CKorvidWnd::ReleaseResources() {
         KillTimer(m_hWnd, TIMER_ATTACH_SETTLE);
     }
     (void)PostToCustomizer(WM_CLOSE);  // the customizer closes together with the host
-    if (host.workerThread) {
-        (void)PostThreadMessageW(host.workerThreadId, WM_QUIT, 0, 0);
-        (void)WaitForSingleObject(host.workerThread.get(), INFINITE);  // a push under way ends first
-        host.workerThread.reset();
-        host.workerThreadId = 0;
-    }
+    host.workerThread.Stop();          // a push under way ends first
     host.hidDriver.CloseDevMonitor();
     host.hidDriver.CloseFeatureDevice();
     host.hidDriver.Unload();
@@ -135,7 +136,7 @@ void CKorvidWnd::ReleaseResources() {
 LRESULT CKorvidWnd::OnTimer(WPARAM timerId, LPARAM) {
     if (timerId == TIMER_INITIAL_PUSH) {
         KillTimer(m_hWnd, TIMER_INITIAL_PUSH);
-        (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_ALL, 0);
+        (void)host.workerThread.PostPush(PUSH_ALL);
     } else if (timerId == TIMER_FOREGROUND_CHECK) {
         CheckForegroundProgram();
     } else if (timerId == TIMER_ATTACH_SETTLE) {
@@ -147,12 +148,10 @@ LRESULT CKorvidWnd::OnTimer(WPARAM timerId, LPARAM) {
 LRESULT CKorvidWnd::OnApplyAllSetting(WPARAM wParam, LPARAM) {
     section_.ReloadFromSection(working_);
     ApplyActivePointerSettings();
-    if (host.deviceState == kDeviceAttached &&
-        PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_CHANGED, static_cast<LPARAM>(wParam))) {
+    if (host.deviceState == kDeviceAttached && host.workerThread.PostPush(PUSH_CHANGED, static_cast<LPARAM>(wParam))) {
         return 0;  // the worker tells the customizer when the push is done
     }
-    if (!PostToCustomizer(WM_UI_ENABLE_APPLY)) DebugLine(L"OnApplyAllSetting Don't find Derin Option Dialog\n");
-    DebugLine(L"OnApplyAllSetting  Send Enable OK/Apply Button\n");
+    EnableCustomizerApply(L"OnApplyAllSetting  Send Enable OK/Apply Button\n");
     return 0;
 }
 

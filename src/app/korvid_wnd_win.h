@@ -3,6 +3,22 @@
 // is the whole start-up sequence and its destruction handler the whole
 // shut-down sequence. The worker thread (WorkerThreadProc) shares the working
 // copy and pushedImage with it, each behind its own lock.
+//
+// Where the members are defined (all in src/app/):
+//   korvid_wnd_win.cpp      message map, CreateHostWindow, OnCreate, OnDestroy,
+//                           OnTimer, the customizer's apply and reload
+//                           messages, WorkerThreadProc, OnCustomizer,
+//                           OnExitCommand, ApplyActivePointerSettings
+//   device_events_win.cpp   OnDeviceEvent, OnDeviceConnection and what the
+//                           mouse reports: DispatchDeviceEvent, FinishAttach,
+//                           RemoveDevice, ApplyDeviceChange,
+//                           NotifyProfileChanged, LaunchButtonProgram
+//   profile_switch_win.cpp  CheckForegroundProgram, SwitchProfile
+//   tray_icon_win.cpp       AddTrayIcon, RemoveTrayIcon, OnSystrayNotify,
+//                           ShowTrayMenu, OnTaskbarCreated
+// The Windows glue they call takes what it needs as parameters: the worker
+// (device/worker_thread_win.h), the configuration file (config/), the
+// foreground program and the pointer settings (runtime/).
 #pragma once
 
 #include <windows.h>
@@ -51,7 +67,6 @@ protected:
 private:
     static const std::array<MessageMapEntry<CKorvidWnd>, 11> kMessageMap;
 
-    void StartWorkerThread();
     void DispatchDeviceEvent(EventCode code);
     void FinishAttach();
     void RemoveDevice();
@@ -74,7 +89,6 @@ private:
     NOTIFYICONDATAW trayIconData_{};
     UniqueIcon trayIcon_;
     UINT taskbarCreatedMessage_ = 0;  // registered "TaskbarCreated": the shell restarted
-    UniqueHandle workerQueueReady_;   // set by the worker once its message queue exists
     bool acquiring_ = false;          // OnCreate has begun taking resources that are not yet released
     bool attachPending_ = false;      // an attach waits for the device to settle
 };

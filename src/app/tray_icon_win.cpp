@@ -8,11 +8,11 @@
 #include <cwchar>
 #include <string>
 
-#include "base/debug_output_win.h"
-#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
+#include "base/debug_output_win.h"
 #include "base/unique_resource_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
 namespace {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "base/debug_output_win.h"
+#include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "config/data_folder.h"
 #include "config/factory_defaults.h"
 #include "config/image_file.h"
-#include "runtime/pointer_settings_win.h"
 
 namespace korvid {
 namespace {
@@ -24,10 +24,8 @@ constexpr wchar_t kTemporarySuffix[] = L".tmp";
 bool IsDirectory(const std::wstring& path) {
     // Searches for the exact path (no wildcard) and looks at the entry found.
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const UniqueFindHandle search(FindFirstFileW(path.c_str(), &found));
+    return search && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void EnsureDirectory(const std::wstring& path) {
@@ -62,7 +60,7 @@ std::wstring ResolveDataFolder(const std::wstring& installDir) {
     return ToWide(*folder);
 }
 
-bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir) {
+bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir, PointerSettingsCapture capture) {
     const std::wstring path = ConfigFilePath(installDir);
     auto loaded = std::make_unique<ShareData>();
     bool activeProfileValid = true;
@@ -84,7 +82,7 @@ bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir) {
     // The user's current Windows pointer settings become the active profile's,
     // so starting the host changes none of them. A file whose active profile
     // was out of range names no profile to capture into.
-    if (activeProfileValid) CapturePointerSettings(loaded->profiles[loaded->activeProfile]);
+    if (activeProfileValid) capture(loaded->profiles[loaded->activeProfile]);
     image.Write([&](ShareData& working) { working = *loaded; });
     return true;
 }

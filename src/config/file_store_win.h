@@ -12,10 +12,15 @@ namespace korvid {
 // install directory when the application-data folder is unknown or too deep.
 std::wstring ResolveDataFolder(const std::wstring& installDir);
 
+// Reads the user's current Windows pointer settings into a profile.
+using PointerSettingsCapture = void (*)(ProfileData& profile);
+
 // Fills the working copy from Config.data, or with the factory defaults (which
 // are then saved). A short file keeps its bytes over the defaults and is not
-// rewritten; every image is repaired before use. Always succeeds.
-bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir);
+// rewritten; every image is repaired before use. Then capture fills the
+// active profile's pointer settings, so loading changes none of the user's.
+// Always succeeds.
+bool LoadConfiguration(WorkingCopy& image, const std::wstring& installDir, PointerSettingsCapture capture);
 
 // Replaces Config.data with the image as a whole, or leaves it as it was.
 void SaveConfiguration(const ShareData& image, const std::wstring& installDir);

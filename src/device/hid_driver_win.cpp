@@ -12,17 +12,17 @@ void Resolve(HMODULE library, const char* name, Fn& fn) {
 }  // namespace
 
 bool HidDriver::BindHidDriver(const std::wstring& installDir) {
-    const std::wstring path = installDir + L"hiddriver.dll";
+    const std::wstring path = installDir + kDriverLibraryName;
     library_.reset(LoadLibraryW(path.c_str()));
     if (!library_) return false;
     HMODULE m = library_.get();
-    Resolve(m, kHidDriverEntryPoints[0], setVidPid_);
-    Resolve(m, kHidDriverEntryPoints[1], openDevMonitor_);
-    Resolve(m, kHidDriverEntryPoints[2], closeDevMonitor_);
-    Resolve(m, kHidDriverEntryPoints[3], openFeatureDevice_);
-    Resolve(m, kHidDriverEntryPoints[4], closeFeatureDevice_);
-    Resolve(m, kHidDriverEntryPoints[5], setFeature_);
-    Resolve(m, kHidDriverEntryPoints[6], getFeature_);
+    Resolve(m, kSetVidPidName, setVidPid_);
+    Resolve(m, kOpenDevMonitorName, openDevMonitor_);
+    Resolve(m, kCloseDevMonitorName, closeDevMonitor_);
+    Resolve(m, kOpenFeatureDeviceName, openFeatureDevice_);
+    Resolve(m, kCloseFeatureDeviceName, closeFeatureDevice_);
+    Resolve(m, kSetFeatureName, setFeature_);
+    Resolve(m, kGetFeatureName, getFeature_);
     return true;
 }
 

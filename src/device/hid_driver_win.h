@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "protocol/korvid_protocol.h"
 #include "base/unique_resource_win.h"
 #include "hiddriver.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid {
 

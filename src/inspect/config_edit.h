@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "inspect/field_table.h"
 #include "config/share_data.h"
+#include "inspect/field_table.h"
 
 namespace korvid {
 

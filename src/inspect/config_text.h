@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "config/share_data.h"
 #include "inspect/config_edit.h"
 #include "inspect/field_table.h"
-#include "config/share_data.h"
 
 namespace korvid {
 

@@ -28,7 +28,7 @@ DeviceEventAction LaunchProgram(std::uint16_t argument, const ShareData& image) 
     int slot = 0;
     if (!ToIndex(argument, kLaunchableSlots, slot)) return {};
     const ButtonData& button = image.profiles[image.activeProfile].buttons[slot];
-    if (button.function != kFunctionLaunchProgram) return {};
+    if (button.function != kFunctionLaunch) return {};
     return {.action = DeviceAction::kLaunchProgram,
             .index = slot,
             .launchPath = TextOf(button.launchPath, kLaunchPathChars)};

@@ -27,6 +27,7 @@
 #include <string>
 
 #include "config/share_data.h"
+#include "device/button_command.h"  // kFunctionLaunch: the slots that open a program
 #include "protocol/korvid_protocol.h"
 
 namespace korvid {
@@ -43,8 +44,6 @@ inline constexpr int kDeviceNeverOpened = 0;  // open failed at start-up, no con
 inline constexpr int kDeviceAttached = 1;
 inline constexpr int kDeviceRemoved = 2;
 
-// Function code of a button that opens a program when pressed.
-inline constexpr std::uint8_t kFunctionLaunchProgram = 17;
 // Slot numbers above this are never launched from the device.
 inline constexpr int kLaunchableSlots = 15;
 

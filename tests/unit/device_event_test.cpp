@@ -13,7 +13,7 @@ namespace korvid {
 namespace {
 
 void SetLaunchButton(ButtonData& button, const std::u16string& path) {
-    button.function = kFunctionLaunchProgram;
+    button.function = kFunctionLaunch;
     std::memcpy(button.launchPath, path.c_str(), (path.size() + 1) * sizeof(char16_t));
 }
 
@@ -133,7 +133,7 @@ TEST(DeviceEvent, LaunchProgramUsesTheActiveProfilesSlot) {
 TEST(DeviceEvent, LaunchPathFillingItsWholeArrayIsCutAtTheArray) {
     auto image = FactoryImage();
     ButtonData& button = image->profiles[0].buttons[2];
-    button.function = kFunctionLaunchProgram;
+    button.function = kFunctionLaunch;
     std::fill(std::begin(button.launchPath), std::end(button.launchPath), u'x');
     button.padding746[0] = 'y';  // the scan must stop before the padding
     const DeviceEventAction got = DecideDeviceEvent(0x60000003, *image, kDeviceAttached);

@@ -6,11 +6,11 @@
 #include <string>
 
 #include "answer_window_win.h"
-#include "protocol/korvid_protocol.h"
-#include "inspect/config_text.h"
 #include "config_file_win.h"
 #include "console_win.h"
 #include "host_link_win.h"
+#include "inspect/config_text.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 namespace {

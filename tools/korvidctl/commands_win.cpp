@@ -7,16 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/korvid_protocol.h"
 #include "apply_win.h"
-#include "inspect/config_text.h"
+#include "base/wide_text_win.h"
 #include "config/image_file.h"
-#include "inspect/utf8_text.h"
 #include "config_file_win.h"
 #include "console_win.h"
+#include "host_link_win.h"
+#include "inspect/config_text.h"
 #include "inspect/driver_log.h"
 #include "inspect/driver_messages.h"
-#include "host_link_win.h"
+#include "inspect/utf8_text.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 namespace {
@@ -46,13 +47,18 @@ std::optional<SourceOptions> ParseSourceOptions(std::span<const std::string> arg
 std::optional<std::wstring> WidePath(const std::string& utf8) {
     const std::optional<std::u16string> text = Utf8ToUtf16(utf8);
     if (!text || text->empty()) return std::nullopt;
-    return std::wstring(text->begin(), text->end());
+    return ToWide(*text);
 }
 
 std::optional<std::vector<std::uint8_t>> ReadNamedFile(const std::string& path) {
     const std::optional<std::wstring> wide = WidePath(path);
-    std::optional<std::vector<std::uint8_t>> bytes = wide ? ReadWholeFile(*wide) : std::nullopt;
-    if (!bytes) Err("cannot read \"" + path + "\"");
+    if (!wide) {
+        Err("cannot read \"" + path + "\": not a file name (empty, or not UTF-8)");
+        return std::nullopt;
+    }
+    std::string error;
+    std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(*wide, error);
+    if (!bytes) Err(error);
     return bytes;
 }
 
@@ -149,11 +155,8 @@ int RunEvent(std::span<const std::string> args) {
         return kExitRefused;
     }
     const DriverMessage& m = std::get<DriverMessage>(message);
-    HWND host = FindWindowW(nullptr, kHostWindowTitle);
-    if (host == nullptr) {
-        Err("no host running: missing the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
-        return kExitNoHost;
-    }
+    HWND host = FindHostWindowOrReport();
+    if (host == nullptr) return kExitNoHost;
     if (!PostMessageW(host, m.message, m.wParam, m.lParam)) {
         Err("posting " + DescribeDriverMessage(m) + " to the host window failed");
         return kExitNoHost;

@@ -22,7 +22,8 @@ std::optional<std::wstring> ConfigDataPath(std::string& error);
 // which case Config.data is as it was.
 bool SaveImageReplacing(const std::wstring& path, const ShareData& image, std::string& error);
 
-// The whole file; nothing when it cannot be opened or read.
-std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path);
+// The whole file; nothing (and error set: not found, access denied, too
+// large, a short read) when it cannot be opened or read whole.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::wstring& path, std::string& error);
 
 }  // namespace korvid::ctl

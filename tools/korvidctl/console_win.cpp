@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/system_error_win.h"
 #include "inspect/utf8_text.h"
 
 namespace korvid::ctl {
@@ -30,5 +31,10 @@ void Out(std::string_view utf8) { Write(STD_OUTPUT_HANDLE, utf8); }
 void Err(std::string_view utf8) { Write(STD_ERROR_HANDLE, "korvidctl: " + std::string(utf8) + "\n"); }
 
 std::string ToUtf8(std::wstring_view text) { return Utf16ToUtf8(std::u16string(text.begin(), text.end())); }
+
+std::string SystemErrorMessage(std::string_view operation, std::wstring_view path, unsigned long code) {
+    return std::string(operation) + " \"" + ToUtf8(path) + "\": error " + std::to_string(code) + " (" +
+           ToUtf8(SystemErrorText(code)) + ")";
+}
 
 }  // namespace korvid::ctl

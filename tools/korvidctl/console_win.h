@@ -20,4 +20,8 @@ void Err(std::string_view utf8);  // prefixed with "korvidctl: ", one line
 
 std::string ToUtf8(std::wstring_view text);
 
+// 'operation "path": error 5 (Access denied)' for a system error code that
+// the caller read right after the call that failed.
+std::string SystemErrorMessage(std::string_view operation, std::wstring_view path, unsigned long code);
+
 }  // namespace korvid::ctl

@@ -3,11 +3,22 @@
 #include <cstring>
 #include <memory>
 
-#include "protocol/korvid_protocol.h"
 #include "config/image_repair.h"
 #include "console_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
+namespace {
+
+std::string HostWindowName() { return "the host window \"" + ToUtf8(kHostWindowTitle) + "\""; }
+
+}  // namespace
+
+HWND FindHostWindowOrReport() {
+    HWND host = FindWindowW(nullptr, kHostWindowTitle);
+    if (host == nullptr) Err("no host running: missing " + HostWindowName());
+    return host;
+}
 
 HostLink HostLink::Find(bool needWindow) {
     HostLink link;
@@ -24,7 +35,7 @@ HostLink HostLink::Find(bool needWindow) {
 std::string HostLink::Missing() const {
     std::string missing;
     const auto add = [&](const std::string& what) { missing += (missing.empty() ? "" : ", ") + what; };
-    if (needWindow_ && window_ == nullptr) add("the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
+    if (needWindow_ && window_ == nullptr) add(HostWindowName());
     if (!mutex_) add("the section mutex \"" + ToUtf8(kSectionMutexName) + "\"");
     if (!mapping_) {
         add("the shared section \"" + ToUtf8(kSectionName) + "\"");
@@ -35,17 +46,13 @@ std::string HostLink::Missing() const {
 }
 
 bool HostLink::WithImage(const std::function<bool(ShareData& image)>& use, std::string& error) {
-    const DWORD wait = WaitForSingleObject(mutex_.get(), kMutexTimeoutMs);
     // An abandoned mutex is ours all the same; what we read is repaired.
-    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) {
-        error = wait == WAIT_TIMEOUT ? "the section mutex was not released within 30 s"
-                                     : "waiting for the section mutex failed";
+    const MutexGuard lock(mutex_.get(), kMutexTimeoutMs);
+    if (!lock.acquired()) {
+        error = lock.timedOut() ? "the section mutex was not released within 30 s"
+                                : SystemErrorMessage("waiting for the section mutex", kSectionMutexName, lock.error());
         return false;
     }
-    struct Release {
-        HANDLE mutex;
-        ~Release() { (void)ReleaseMutex(mutex); }  // we own it: cannot fail
-    } release{mutex_.get()};
     auto image = std::make_unique<ShareData>();
     std::memcpy(image.get(), view_.get(), kImageSize);
     (void)RepairImage(*image);  // the image is used as repaired; nothing to report

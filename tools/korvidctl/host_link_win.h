@@ -14,12 +14,15 @@
 
 #include "base/unique_resource_win.h"
 #include "config/share_data.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 
-inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
-inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
 inline constexpr DWORD kMutexTimeoutMs = 30000;
+
+// The host window, found by its title; null, after "no host running: missing
+// the host window ..." on stderr, when there is none.
+HWND FindHostWindowOrReport();
 
 class HostLink {
 public:

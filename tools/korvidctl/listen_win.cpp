@@ -8,9 +8,10 @@
 #include <string_view>
 
 #include "answer_window_win.h"
-#include "protocol/korvid_protocol.h"
 #include "base/unique_resource_win.h"
 #include "console_win.h"
+#include "host_link_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::ctl {
 namespace {
@@ -122,11 +123,8 @@ int RunStop(std::span<const std::string> args) {
             ")");
         return kExitRefused;
     }
-    HWND host = FindWindowW(nullptr, kHostWindowTitle);
-    if (host == nullptr) {
-        Err("no host running: missing the host window \"" + ToUtf8(kHostWindowTitle) + "\"");
-        return kExitNoHost;
-    }
+    HWND host = FindHostWindowOrReport();
+    if (host == nullptr) return kExitNoHost;
     DWORD processId = 0;
     (void)GetWindowThreadProcessId(host, &processId);
     UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));

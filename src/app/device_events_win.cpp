@@ -5,15 +5,12 @@
 // after windows.h
 #include <shellapi.h>
 
-#include <memory>
-
 #include "app/companions_win.h"
-#include "base/debug_output_win.h"
-#include "protocol/korvid_protocol.h"
 #include "app/host_state_win.h"
 #include "app/korvid_wnd_win.h"
+#include "base/debug_output_win.h"
 #include "base/wide_text_win.h"
-#include "device/settings_push.h"
+#include "protocol/korvid_protocol.h"
 #include "runtime/device_event.h"
 
 namespace korvid {
@@ -68,7 +65,7 @@ void CKorvidWnd::FinishAttach() {
     attachPending_ = false;
     host.deviceState = kDeviceAttached;
     (void)host.hidDriver.OpenFeatureDevice();
-    (void)PostThreadMessageW(host.workerThreadId, WM_THREAD_PUSH, PUSH_ALL, 0);
+    (void)host.workerThread.PostPush(PUSH_ALL);
     AddTrayIcon();
     SetTimer(m_hWnd, TIMER_FOREGROUND_CHECK, kForegroundCheckMs, nullptr);
 }
