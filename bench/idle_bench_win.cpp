@@ -110,35 +110,29 @@ int main(int argc, char** argv) {
     const auto exe = StageHost(dir, *image);
     if (!exe) return 1;
 
-    Host host;
-    if (!host.Start(*exe, log)) {
-        std::fprintf(stderr, "cannot start Korvid.exe\n");
-        return 1;
-    }
-    HWND window = host.WaitForWindow();
-    if (window == nullptr) {
-        std::fprintf(stderr, "the host window did not appear (another host running in this prefix?)\n");
-        return 1;
-    }
-    if (!WaitUntil([&] { return PushesEnded(log, 1); }, kWaitMs)) {
+    auto host = StartHost(*exe, log);
+    if (host == nullptr) return 1;
+    if (!PollUntil([&] { return PushEnds(LoggedFrames(ReadDriverLog(log))) >= 1; }, kWaitMs)) {
         std::fprintf(stderr, "the start-up push did not end\n");
         return 1;
     }
-    const std::size_t logBytes = ReadText(log).value_or("").size();
+    const std::size_t logBytes = ReadFileBytes(log).value_or(std::vector<std::uint8_t>{}).size();
 
     const ULONGLONG began = GetTickCount64();
-    const auto listBefore = ProcessListCpuMs(host.Id());
-    const auto timesBefore = ProcessTimesCpuMs(host.Process());
-    Sleep(seconds * 1000);
-    const auto listAfter = ProcessListCpuMs(host.Id());
-    const auto timesAfter = ProcessTimesCpuMs(host.Process());
+    const auto listBefore = ProcessListCpuMs(host->Id());
+    const auto timesBefore = ProcessTimesCpuMs(host->Handle());
+    // The measured period; a host that ends in it ends it early.
+    if (WaitForSingleObject(host->Handle(), seconds * 1000) == WAIT_OBJECT_0)
+        std::fprintf(stderr, "the host ended while idle\n");
+    const auto listAfter = ProcessListCpuMs(host->Id());
+    const auto timesAfter = ProcessTimesCpuMs(host->Handle());
     const double wallMs = static_cast<double>(GetTickCount64() - began);
 
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
-    const bool haveMemory = GetProcessMemoryInfo(host.Process(), &memory, sizeof memory) != 0;
-    const bool driverQuiet = ReadText(log).value_or("").size() == logBytes;
-    const std::optional<DWORD> exitCode = host.Close(window);
+    const bool haveMemory = GetProcessMemoryInfo(host->Handle(), &memory, sizeof memory) != 0;
+    const bool driverQuiet = ReadFileBytes(log).value_or(std::vector<std::uint8_t>{}).size() == logBytes;
+    const std::optional<DWORD> exitCode = host->Close(kWaitMs);
 
     const auto cpuMs = Difference(listAfter, listBefore);
     std::printf(

@@ -29,6 +29,7 @@
 #include "bench_host_win.h"
 #include "config/factory_defaults.h"
 #include "config/share_data.h"
+#include "device/command_frame.h"
 
 namespace {
 
@@ -73,53 +74,36 @@ std::optional<Figures> RunScenario(const std::wstring& workDir, int macros) {
     const auto exe = StageHost(dir, *ConfigWithMacros(macros));
     if (!exe) return std::nullopt;
 
-    Host host;
-    if (!host.Start(*exe, log)) {
-        std::fprintf(stderr, "cannot start Korvid.exe\n");
-        return std::nullopt;
-    }
-    HWND window = host.WaitForWindow();
-    if (window == nullptr) {
-        std::fprintf(stderr, "the host window did not appear (another host running in this prefix?)\n");
-        return std::nullopt;
-    }
-    if (!WaitUntil([&] { return !FramesInLog(log).empty(); }, kWaitMs)) {
+    auto host = StartHost(*exe, log);
+    if (host == nullptr) return std::nullopt;
+    if (!WaitForFirstFrame(log, kWaitMs)) {
         std::fprintf(stderr, "the push did not begin\n");
         return std::nullopt;
     }
 
     Figures figures;
-    LARGE_INTEGER frequency;
-    (void)QueryPerformanceFrequency(&frequency);
     for (int i = 0; i < kProbes; ++i) {
-        LARGE_INTEGER before;
-        LARGE_INTEGER after;
-        DWORD_PTR ignored = 0;
-        (void)QueryPerformanceCounter(&before);
-        const LRESULT answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &ignored);
-        (void)QueryPerformanceCounter(&after);
-        const double ms =
-            1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) / static_cast<double>(frequency.QuadPart);
-        figures.replyMs.push_back(answered != 0 ? ms : static_cast<double>(kProbeTimeoutMs));
-        Sleep(kProbeSpacingMs);
+        // A reply that does not come counts as the whole bound.
+        figures.replyMs.push_back(ReplyMs(host->Window()).value_or(static_cast<double>(kReplyBoundMs)));
+        Sleep(kProbeSpacingMs);  // the spacing of the probes, not a wait
     }
     const auto ended = [&] {
-        const auto frames = FramesInLog(log);
-        return !frames.empty() && frames.back().command == kCmdEnd;
+        const auto frames = LoggedFrames(ReadDriverLog(log));
+        return !frames.empty() && frames.back().Command() == korvid::CMD_END;
     };
     figures.probesWithinPush = !ended();
-    if (!WaitUntil(ended, kWaitMs)) {
+    if (!PollUntil(ended, kWaitMs)) {
         std::fprintf(stderr, "the push did not end\n");
         return std::nullopt;
     }
-    figures.exitCode = host.Close(window);
+    figures.exitCode = host->Close(kWaitMs);
 
-    const auto frames = FramesInLog(log);
+    const auto frames = LoggedFrames(ReadDriverLog(log));
     figures.frames = frames.size();
     figures.accepted = static_cast<std::size_t>(
-        std::count_if(frames.begin(), frames.end(), [](const Frame& f) { return f.accepted; }));
-    figures.wallMs =
-        static_cast<double>(frames.back().ms - frames.front().ms) + (frames.back().accepted ? kFramePauseMs : 0.0);
+        std::count_if(frames.begin(), frames.end(), [](const LoggedFrame& f) { return f.accepted; }));
+    figures.wallMs = static_cast<double>(frames.back().ms - frames.front().ms) +
+                     (frames.back().accepted ? static_cast<double>(kFramePauseMs) : 0.0);
     return figures;
 }
 
@@ -143,7 +127,9 @@ int main() {
             continue;
         }
         const double ratio =
-            figures->accepted == 0 ? 0.0 : figures->wallMs / (static_cast<double>(figures->accepted) * kFramePauseMs);
+            figures->accepted == 0
+                ? 0.0
+                : figures->wallMs / (static_cast<double>(figures->accepted) * static_cast<double>(kFramePauseMs));
         std::string notes;
         if (!figures->probesWithinPush) notes += " (the push ended before the last probe)";
         if (figures->exitCode != 0u) {

@@ -7,18 +7,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/unique_resource_win.h"
 #include "device/command_frame.h"
+#include "protocol/korvid_protocol.h"
 #include "shared_section_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
 namespace {
-
-double Median(std::vector<double> values) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 std::string Fixed(double value, int decimals) {
     char text[64];
@@ -27,45 +23,6 @@ std::string Fixed(double value, int decimals) {
 }
 
 }  // namespace
-
-ReplyProbe::ReplyProbe(HWND window) : window_(window), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    thread_ = std::thread([this] { Run(); });
-}
-
-ReplyProbe::~ReplyProbe() { (void)Stop(); }
-
-void ReplyProbe::Run() {
-    LARGE_INTEGER frequency;
-    (void)QueryPerformanceFrequency(&frequency);
-    do {
-        LARGE_INTEGER before;
-        LARGE_INTEGER after;
-        DWORD_PTR ignored = 0;
-        (void)QueryPerformanceCounter(&before);
-        const LRESULT answered = SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, kReplyBoundMs, &ignored);
-        (void)QueryPerformanceCounter(&after);
-        if (answered == 0) {
-            ++unanswered_;
-            continue;
-        }
-        repliesMs_.push_back(1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
-                             static_cast<double>(frequency.QuadPart));
-    } while (WaitForSingleObject(stop_, kProbePeriodMs) == WAIT_TIMEOUT);
-}
-
-ReplyFigures ReplyProbe::Stop() {
-    if (thread_.joinable()) {
-        (void)SetEvent(stop_);
-        thread_.join();
-        (void)CloseHandle(stop_);
-    }
-    ReplyFigures figures;
-    figures.replies = repliesMs_.size();
-    figures.unanswered = unanswered_;
-    figures.medianMs = Median(repliesMs_);
-    figures.worstMs = repliesMs_.empty() ? 0 : *std::max_element(repliesMs_.begin(), repliesMs_.end());
-    return figures;
-}
 
 void ReportReplies(const std::string& key, const std::string& what, const ReplyFigures& figures) {
     std::printf("[ figures  ] %s: %zu window replies, median %.2f ms, worst %.2f ms, %zu not answered within %u ms\n",
@@ -83,13 +40,11 @@ void ReportFigure(const std::string& key, const std::string& what, double value,
 }
 
 std::optional<MemoryFigures> MemoryOf(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (process == nullptr) return std::nullopt;
+    const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process) return std::nullopt;
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    const bool read = GetProcessMemoryInfo(process, &counters, sizeof counters) != 0;
-    (void)CloseHandle(process);
-    if (!read) return std::nullopt;
+    if (!GetProcessMemoryInfo(process.get(), &counters, sizeof counters)) return std::nullopt;
     return MemoryFigures{counters.PeakWorkingSetSize, counters.WorkingSetSize, counters.PagefileUsage,
                          counters.PeakPagefileUsage};
 }
@@ -132,12 +87,9 @@ std::optional<std::vector<LoggedFrame>> PushAfterReopen(const std::vector<Driver
 std::wstring SectionWriterExe() { return WinePath(KORVID_SECTION_WRITER_PATH); }
 
 DWORD SectionMutexWait(DWORD timeoutMs) {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName);
-    if (mutex == nullptr) return WAIT_FAILED;
-    const DWORD wait = WaitForSingleObject(mutex, timeoutMs);
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) (void)ReleaseMutex(mutex);
-    (void)CloseHandle(mutex);
-    return wait;
+    const UniqueHandle mutex(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName));
+    if (!mutex) return WAIT_FAILED;
+    return MutexGuard(mutex.get(), timeoutMs).status();
 }
 
 }  // namespace korvid::e2e

@@ -11,50 +11,19 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "e2e_harness_win.h"
 #include "push_helpers_win.h"
 
 namespace korvid::e2e {
 
-// A reply that takes longer than this counts as none: the window hung.
-inline constexpr UINT kReplyBoundMs = 5000;
-// The probe asks this often.
+// The probe (harness ReplyProbe, bound kReplyBoundMs) asks this often.
 inline constexpr DWORD kProbePeriodMs = 20;
-
-struct ReplyFigures {
-    std::size_t replies = 0;     // probes answered within kReplyBoundMs
-    std::size_t unanswered = 0;  // probes that were not
-    double medianMs = 0;
-    double worstMs = 0;
-};
-
-// Sends WM_NULL to the window with SendMessageTimeoutW every kProbePeriodMs,
-// from a thread of its own, and times each reply, until Stop.
-class ReplyProbe {
-public:
-    explicit ReplyProbe(HWND window);
-    ~ReplyProbe();
-    ReplyProbe(const ReplyProbe&) = delete;
-    ReplyProbe& operator=(const ReplyProbe&) = delete;
-
-    ReplyFigures Stop();
-
-private:
-    void Run();
-
-    HWND window_;
-    HANDLE stop_;
-    std::vector<double> repliesMs_;
-    std::size_t unanswered_ = 0;
-    std::thread thread_;
-};
 
 // Prints "[ figures  ] <what>: ..." and records <key>_median_ms,
 // <key>_worst_ms and <key>_replies for the test.

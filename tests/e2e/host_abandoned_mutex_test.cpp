@@ -85,7 +85,7 @@ TEST_F(HostTest, AMutexAbandonedByADeadCustomizerIsTakenOverAndReleased) {
         SCOPED_TRACE(c.name);
         const int round = static_cast<int>(&c - kCases);
         ReopenCustomizer();
-        ReplyProbe probe(host->Window());
+        ReplyProbe probe(host->Window(), kProbePeriodMs);
         // The section holds the working copy: the host published it last.
         const auto before = ReadSection();
         ASSERT_TRUE(before.has_value());
@@ -96,16 +96,15 @@ TEST_F(HostTest, AMutexAbandonedByADeadCustomizerIsTakenOverAndReleased) {
         const std::wstring imagePath = install_.LogPath((L"customizer" + std::to_wstring(round) + L".image").c_str());
         ASSERT_TRUE(WriteFileBytes(imagePath, written));
         const std::wstring readyName = L"Korvid_Dead_Customizer_Ready_" + std::to_wstring(round);
-        HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, readyName.c_str());
-        ASSERT_NE(ready, nullptr);
+        const UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, readyName.c_str()));
+        ASSERT_TRUE(ready);
         const std::wstring arguments = L"--abandon \"" + imagePath + L"\" " +
                                        std::to_wstring(c.half ? kImageSize / 2 : kImageSize) + L" " +
                                        std::to_wstring(c.hostWaits ? kHoldMs : 0) + L" " + readyName;
-        auto customizer = HostProcess::Start(SectionWriterExe(), {arguments, {}});
+        auto customizer = ChildProcess::Start(SectionWriterExe(), {arguments, {}});
         ASSERT_NE(customizer, nullptr);
-        const bool held = WaitForSingleObject(ready, kMessageTimeoutMs) == WAIT_OBJECT_0;
-        (void)CloseHandle(ready);
-        ASSERT_TRUE(held) << "the customizer did not take the mutex";
+        ASSERT_EQ(WaitForSingleObject(ready.get(), kMessageTimeoutMs), static_cast<DWORD>(WAIT_OBJECT_0))
+            << "the customizer did not take the mutex";
         if (!c.hostWaits) {
             ASSERT_EQ(customizer->WaitForExit(kExitTimeoutMs), 0u);
         }
@@ -120,7 +119,7 @@ TEST_F(HostTest, AMutexAbandonedByADeadCustomizerIsTakenOverAndReleased) {
             expected = Repaired(section);
             ASSERT_TRUE(host->Post(c.first == First::kReload ? WM_HOST_RELOAD : WM_HOST_APPLY_ALL, 7, 0));
         }
-        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, stage));
+        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_DPI_STAGE, stage));
         ASSERT_TRUE(customizer_->WaitFor(WM_UI_STAGE_CHANGED, kMessageTimeoutMs + kHoldMs).has_value())
             << "the stage event was not answered";
         if (c.hostWaits) {

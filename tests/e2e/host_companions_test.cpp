@@ -21,8 +21,7 @@ using ::testing::UnorderedElementsAreArray;
 
 inline constexpr UINT WM_SYSTRAY_NOTIFY = 1036;
 inline constexpr WPARAM kTrayIconId = 102;
-inline constexpr WPARAM ID_TRAY_CUSTOMIZER = 6001;
-inline constexpr WPARAM kEventOpenCustomizer = 0xA000;
+inline constexpr WPARAM EVENT_OPEN_CUSTOMIZER = 0xA000;
 
 struct Message {
     UINT message;
@@ -140,7 +139,7 @@ TEST_F(HostProgramsTest, WithoutACustomizerWindowTheIconTheMenuAndTheMouseButton
         {"left button down", {WM_SYSTRAY_NOTIFY, kTrayIconId, WM_LBUTTONDOWN}, 1},
         {"left button double click", {WM_SYSTRAY_NOTIFY, kTrayIconId, WM_LBUTTONDBLCLK}, 1},
         {"menu command Open settings", {WM_COMMAND, ID_TRAY_CUSTOMIZER, 0}, 1},
-        {"mouse button that opens the customizer", {WM_DEVICE_EVENT, kEventOpenCustomizer, 1}, 1},
+        {"mouse button that opens the customizer", {WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 1}, 1},
         {"left button up", {WM_SYSTRAY_NOTIFY, kTrayIconId, WM_LBUTTONUP}, 0},
         {"right button up", {WM_SYSTRAY_NOTIFY, kTrayIconId, WM_RBUTTONUP}, 0},
         {"mouse move", {WM_SYSTRAY_NOTIFY, kTrayIconId, WM_MOUSEMOVE}, 0},
@@ -199,7 +198,7 @@ TEST_F(HostProgramsTest, AMinimisedCustomizerIsRestoredAndBroughtForwardNotLaunc
          Foreground::kCustomizer},
         {"menu command Open settings", {{WM_COMMAND, ID_TRAY_CUSTOMIZER, 0}}, Foreground::kCustomizer},
         {"mouse button that opens the customizer",
-         {{WM_DEVICE_EVENT, kEventOpenCustomizer, 1}},
+         {{WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 1}},
          Foreground::kCustomizer},
     };
     auto host = StartHostAndWait({LogTo(ProgramLog())});
@@ -248,8 +247,8 @@ TEST_F(HostProgramsTest, ASecondStartWithArgumentOneOpensTheCustomizerFromItsOwn
         {"no argument, customizer minimised", L"", true, Expect::kNothing},
     };
     const std::wstring secondFolder = install_.TestDir() + L"second\\";
-    ASSERT_TRUE(StageStandInAt(secondFolder, kCustomizerExe));
-    ASSERT_TRUE(CopyFileW(BuiltHost().c_str(), (secondFolder + L"Korvid.exe").c_str(), FALSE));
+    ASSERT_TRUE(StageStandInAt(secondFolder, kCustomizerExeName));
+    ASSERT_TRUE(CopyFileW(BuiltHost().c_str(), (secondFolder + kHostExeName).c_str(), FALSE));
 
     auto first = StartHostAndWait({LogTo(ProgramLog())});
     ASSERT_NE(first, nullptr);
@@ -267,16 +266,16 @@ TEST_F(HostProgramsTest, ASecondStartWithArgumentOneOpensTheCustomizerFromItsOwn
         const std::wstring log =
             ProgramLog((L"second" + std::to_wstring(static_cast<std::size_t>(&c - kCases)) + L".log").c_str());
 
-        auto second = HostProcess::Start(secondFolder + L"Korvid.exe", {c.arguments, {LogTo(log)}});
+        auto second = ChildProcess::Start(secondFolder + kHostExeName, {c.arguments, {LogTo(log)}});
         ASSERT_NE(second, nullptr);
         EXPECT_EQ(second->WaitForExit(kExitTimeoutMs), kExitOk);
 
         // The second start has ended: whatever it launched is running now.
-        const auto launched = ChildProcessPaths(second->Id(), kCustomizerExe);
+        const auto launched = ChildProcessPaths(second->Id(), kCustomizerExeName);
         if (c.expect == Expect::kLaunchFromOwnFolder) {
-            EXPECT_THAT(launched, ElementsAre(secondFolder + kCustomizerExe));
+            EXPECT_THAT(launched, ElementsAre(secondFolder + kCustomizerExeName));
             EXPECT_THAT(StartedPaths(WaitForStandInStarts(log, 1, kMessageTimeoutMs)),
-                        ElementsAre(secondFolder + kCustomizerExe));
+                        ElementsAre(secondFolder + kCustomizerExeName));
             EXPECT_NE(WaitForStandInCustomizer(kMessageTimeoutMs), nullptr) << "no customizer window";
         } else {
             EXPECT_THAT(launched, IsEmpty());
@@ -290,7 +289,7 @@ TEST_F(HostProgramsTest, ASecondStartWithArgumentOneOpensTheCustomizerFromItsOwn
         }
         EXPECT_THAT(CustomizersStartedBy(*first), IsEmpty());
         EXPECT_FALSE(first->WaitForExit(0).has_value()) << "the running host ended";
-        EXPECT_EQ(CountWindowsTitled(kHostWindowTitle), 1);
+        EXPECT_EQ(WindowsTitled(kHostWindowTitle).size(), 1u);
         ASSERT_TRUE(CloseStandInCustomizers(kExitTimeoutMs));
     }
     EXPECT_EQ(first->EndWith(WM_COMMAND, ID_TRAY_EXIT, 0, kExitTimeoutMs), kExitOk);

@@ -12,6 +12,9 @@
 namespace korvid::e2e {
 namespace {
 
+// Time for the initial push and an apply-all push on the worker.
+constexpr DWORD kPushesTurnMs = 500;
+
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -52,8 +55,8 @@ TEST_F(HostTest, RunsAndEndsCleanlyWithEveryDriverLibrary) {
         } else {
             // Give the initial push (200 ms after start-up) and the apply-all
             // push their turn on the worker before the host is ended.
-            Sleep(500);
-            EXPECT_FALSE(host->WaitForExit(0).has_value()) << "the host ended by itself";
+            EXPECT_TRUE(ExpectNothingFor(kPushesTurnMs, "the host ending by itself",
+                                         [&] { return host->WaitForExit(0).has_value(); }));
         }
         EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
         EXPECT_TRUE(customizer_->WaitFor(WM_CLOSE, kMessageTimeoutMs).has_value());

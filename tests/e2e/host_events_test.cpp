@@ -29,8 +29,6 @@ constexpr DWORD kPushTimeoutMs = 30000;
 // Longer than the time an attach waits for the device to settle.
 constexpr DWORD kBeyondSettleMs = 3000;
 
-LPARAM OsdProfile(int profileIndex) { return static_cast<LPARAM>(profileIndex) << 16; }
-
 std::vector<OsdShow> OsdShows(const RecorderWindow& osd) {
     std::vector<OsdShow> shows;
     for (const RecordedMessage& m : osd.Received(WM_OSD_SHOW)) shows.emplace_back(m.wParam, m.lParam);
@@ -50,10 +48,10 @@ protected:
     // does for the event; then it flushes the customizer. osdShows_ must
     // already hold what the earlier events should have shown, and the
     // expectations count the answers to this one too.
-    void Settle(const HostProcess& host, int activeProfile) {
+    void Settle(const ChildProcess& host, int activeProfile) {
         const std::size_t shown = osdShows_.size();
-        ASSERT_TRUE(host.Post(WM_DEVICE_EVENT, kEventProfile, activeProfile + 1));
-        osdShows_.emplace_back(kOsdShowWParam, OsdProfile(activeProfile));
+        ASSERT_TRUE(host.Post(WM_DEVICE_EVENT, EVENT_PROFILE, activeProfile + 1));
+        osdShows_.emplace_back(kOsdShowWParam, OsdShowLParam(activeProfile));
         ++profileNotes_;
         ASSERT_TRUE(PollUntil([&] { return osd_->Count(WM_OSD_SHOW) > shown; }, kMessageTimeoutMs))
             << "the host did not answer the profile event";
@@ -68,7 +66,7 @@ protected:
 };
 
 TEST_F(HostEventsTest, ProfileAndStageEventsFollowTheMouseAndNotifyTheCompanions) {
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", OsdSettingsIni(1)));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
     auto host = StartHostAndWait();
     ASSERT_NE(host, nullptr);
     const auto start = ReadSection();
@@ -85,20 +83,20 @@ TEST_F(HostEventsTest, ProfileAndStageEventsFollowTheMouseAndNotifyTheCompanions
         int activeProfile;  // afterwards, or kSame
         int stage;          // currentStage of the active profile afterwards, or kSame
     } kCases[] = {
-        {"profile 3", WM_DEVICE_EVENT, kEventProfile, 3, 2, kSame},
-        {"profile 3 again while it is active", WM_DEVICE_EVENT, kEventProfile, 3, 2, kSame},
-        {"stage 8", WM_DEVICE_EVENT, kEventDpiStage, 8, kSame, 7},
-        {"profile 0", WM_DEVICE_EVENT, kEventProfile, 0, kSame, kSame},
-        {"profile 6", WM_DEVICE_EVENT, kEventProfile, 6, kSame, kSame},
-        {"stage 0", WM_DEVICE_EVENT, kEventDpiStage, 0, kSame, kSame},
-        {"stage 9", WM_DEVICE_EVENT, kEventDpiStage, 9, kSame, kSame},
-        {"profile 5, high word of lParam set", WM_DEVICE_EVENT, kEventProfile, 0x10005, 4, kSame},
-        {"stage 3, high word of lParam set", WM_DEVICE_EVENT, kEventDpiStage, 0x7FFF0003, kSame, 2},
-        {"profile 0x103: more than the low byte counts", WM_DEVICE_EVENT, kEventProfile, 0x103, kSame, kSame},
+        {"profile 3", WM_DEVICE_EVENT, EVENT_PROFILE, 3, 2, kSame},
+        {"profile 3 again while it is active", WM_DEVICE_EVENT, EVENT_PROFILE, 3, 2, kSame},
+        {"stage 8", WM_DEVICE_EVENT, EVENT_DPI_STAGE, 8, kSame, 7},
+        {"profile 0", WM_DEVICE_EVENT, EVENT_PROFILE, 0, kSame, kSame},
+        {"profile 6", WM_DEVICE_EVENT, EVENT_PROFILE, 6, kSame, kSame},
+        {"stage 0", WM_DEVICE_EVENT, EVENT_DPI_STAGE, 0, kSame, kSame},
+        {"stage 9", WM_DEVICE_EVENT, EVENT_DPI_STAGE, 9, kSame, kSame},
+        {"profile 5, high word of lParam set", WM_DEVICE_EVENT, EVENT_PROFILE, 0x10005, 4, kSame},
+        {"stage 3, high word of lParam set", WM_DEVICE_EVENT, EVENT_DPI_STAGE, 0x7FFF0003, kSame, 2},
+        {"profile 0x103: more than the low byte counts", WM_DEVICE_EVENT, EVENT_PROFILE, 0x103, kSame, kSame},
         {"profile 2, wParam 0x13000", WM_DEVICE_EVENT, 0x13000, 2, 1, kSame},
         {"unknown class 0x4000", WM_DEVICE_EVENT, 0x4000, 1, kSame, kSame},
-        {"connection class, argument 0: not a removal", WM_DEVICE_EVENT, kEventConnection, 0, kSame, kSame},
-        {"connection class, argument 3", WM_DEVICE_EVENT, kEventConnection, 3, kSame, kSame},
+        {"connection class, argument 0: not a removal", WM_DEVICE_EVENT, EVENT_CONNECTION, 0, kSame, kSame},
+        {"connection class, argument 3", WM_DEVICE_EVENT, EVENT_CONNECTION, 3, kSame, kSame},
         {"WM_DEVICE_CONNECTION wParam 5: not a removal", WM_DEVICE_CONNECTION, 5, 0, kSame, kSame},
     };
     for (const auto& c : kCases) {
@@ -106,7 +104,7 @@ TEST_F(HostEventsTest, ProfileAndStageEventsFollowTheMouseAndNotifyTheCompanions
         ASSERT_TRUE(host->Post(c.message, c.wParam, c.lParam));
         if (c.activeProfile != kSame) {
             expected->activeProfile = c.activeProfile;
-            osdShows_.emplace_back(kOsdShowWParam, OsdProfile(c.activeProfile));
+            osdShows_.emplace_back(kOsdShowWParam, OsdShowLParam(c.activeProfile));
             ++profileNotes_;
         }
         if (c.stage != kSame) {
@@ -136,7 +134,7 @@ TEST_F(HostEventsTest, ProfileEventTellsTheOnScreenDisplayOnlyWhenEnabled) {
         std::optional<std::string> configIni;  // nothing: no config.ini
         std::vector<OsdShow> shows;
     } kCases[] = {
-        {"osdEnabled 1", OsdSettingsIni(1), {{kOsdShowWParam, 0x20000}}},
+        {"osdEnabled 1", OsdSettingsIni(1), {{kOsdShowWParam, OsdShowLParam(2)}}},
         {"osdEnabled 2", OsdSettingsIni(2), {}},
         {"osdEnabled 0", OsdSettingsIni(0), {}},
         {"no config.ini", std::nullopt, {}},
@@ -144,21 +142,21 @@ TEST_F(HostEventsTest, ProfileEventTellsTheOnScreenDisplayOnlyWhenEnabled) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::wstring ini = install_.InstallDir() + L"config.ini";
+        const std::wstring ini = install_.InstallDir() + kSettingsFileName;
         (void)DeleteFileW(ini.c_str());  // may not exist
         if (c.configIni) {
-            ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", *c.configIni));
+            ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, *c.configIni));
         }
         ReopenCustomizer();
         osd_.reset();
-        osd_ = std::make_unique<RecorderWindow>(kOsdTitle);
+        osd_ = std::make_unique<RecorderWindow>(kOsdWindowTitle);
 
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", CaseLogPath(static_cast<std::size_t>(&c - kCases))}});
         ASSERT_NE(host, nullptr);
-        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 3));
+        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_PROFILE, 3));
         // A stage event behind it (stage 2 is the current one) is answered
         // only once the host has done with the profile event.
-        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, 2));
+        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_DPI_STAGE, 2));
         ASSERT_TRUE(customizer_->WaitFor(WM_UI_STAGE_CHANGED, kMessageTimeoutMs).has_value());
         EXPECT_EQ(customizer_->Count(WM_UI_PROFILE_CHANGED), 1u);
         ASSERT_TRUE(FlushRecorder(*osd_));
@@ -171,7 +169,7 @@ TEST_F(HostEventsTest, ProfileEventTellsTheOnScreenDisplayOnlyWhenEnabled) {
 // A launch button opens its program only when its slot of the active profile
 // holds function 17, and only for slot numbers 1 to 15.
 TEST_F(HostEventsTest, LaunchButtonOpensTheProgramOfItsSlotInTheActiveProfile) {
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", OsdSettingsIni(1)));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
     auto image = ImageOf(FactoryImageBytes());
     const struct {
         int profile;
@@ -193,7 +191,7 @@ TEST_F(HostEventsTest, LaunchButtonOpensTheProgramOfItsSlotInTheActiveProfile) {
     }
     ASSERT_TRUE(WriteConfigData(BytesOf(*image)));
     const std::wstring programLog = install_.LogPath(L"programs.log");
-    auto host = StartHostAndWait({{L"KORVID_TEST_PROGRAM_LOG", programLog}});
+    auto host = StartHostAndWait({{kStandInLogVariable, programLog}});
     ASSERT_NE(host, nullptr);
 
     const struct {
@@ -203,17 +201,17 @@ TEST_F(HostEventsTest, LaunchButtonOpensTheProgramOfItsSlotInTheActiveProfile) {
         int activeProfile;  // afterwards
         std::vector<std::wstring> started;
     } kCases[] = {
-        {"slot 2: not function 17", kEventLaunchProgram, 2, 0, {}},
-        {"slot 16", kEventLaunchProgram, 16, 0, {}},
-        {"slot 0", kEventLaunchProgram, 0, 0, {}},
-        {"slot 1, high word of lParam set", kEventLaunchProgram, 0x20001, 0, {L"LaunchA.exe"}},
-        {"profile 2 made active", kEventProfile, 2, 1, {L"LaunchA.exe"}},
-        {"slot 1 of the new active profile", kEventLaunchProgram, 1, 1, {L"LaunchA.exe", L"LaunchD.exe"}},
+        {"slot 2: not function 17", EVENT_LAUNCH_PROGRAM, 2, 0, {}},
+        {"slot 16", EVENT_LAUNCH_PROGRAM, 16, 0, {}},
+        {"slot 0", EVENT_LAUNCH_PROGRAM, 0, 0, {}},
+        {"slot 1, high word of lParam set", EVENT_LAUNCH_PROGRAM, 0x20001, 0, {L"LaunchA.exe"}},
+        {"profile 2 made active", EVENT_PROFILE, 2, 1, {L"LaunchA.exe"}},
+        {"slot 1 of the new active profile", EVENT_LAUNCH_PROGRAM, 1, 1, {L"LaunchA.exe", L"LaunchD.exe"}},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, c.wParam, c.lParam));
-        if (c.wParam == kEventProfile) osdShows_.emplace_back(kOsdShowWParam, OsdProfile(c.activeProfile));
+        if (c.wParam == EVENT_PROFILE) osdShows_.emplace_back(kOsdShowWParam, OsdShowLParam(c.activeProfile));
         Settle(*host, c.activeProfile);
         // The shell has started the program; its record follows when it runs.
         (void)PollUntil([&] { return ReadStandInStarts(programLog).size() >= c.started.size(); }, kMessageTimeoutMs);
@@ -233,45 +231,45 @@ TEST_F(HostEventsTest, LaunchButtonOpensTheProgramOfItsSlotInTheActiveProfile) {
 // Argument 1 brings an open customizer to the front, or starts Option.exe
 // from the install folder when none is open; argument 2 does neither.
 TEST_F(HostEventsTest, OpenCustomizerButtonBringsUpOrStartsTheCustomizer) {
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", OsdSettingsIni(1)));
-    ASSERT_TRUE(StageStandIn(install_.InstallDir() + L"Option.exe"));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
+    ASSERT_TRUE(StageStandIn(install_.InstallDir() + kCustomizerExeName));
     const std::wstring programLog = install_.LogPath(L"programs.log");
-    auto host = StartHostAndWait({{L"KORVID_TEST_PROGRAM_LOG", programLog}});
+    auto host = StartHostAndWait({{kStandInLogVariable, programLog}});
     ASSERT_NE(host, nullptr);
     const HWND customizer = customizer_->Handle();
     ASSERT_NE(GetForegroundWindow(), customizer);
 
     // The host answers the button by posting a command to itself: two rounds
     // of settling cover that second message.
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 2));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 2));
     Settle(*host, 0);
     Settle(*host, 0);
     EXPECT_NE(GetForegroundWindow(), customizer) << "argument 2 brought the customizer up";
     EXPECT_EQ(customizer_->Count(WM_ACTIVATE), 0u);
 
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 1));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 1));
     EXPECT_TRUE(PollUntil([&] { return GetForegroundWindow() == customizer; }, kMessageTimeoutMs))
         << "the open customizer was not brought to the front";
 
     customizer_.reset();
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 2));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 2));
     Settle(*host, 0);
     Settle(*host, 0);
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventOpenCustomizer, 1));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 1));
     EXPECT_TRUE(PollUntil([&] { return !ReadStandInStarts(programLog).empty(); }, kMessageTimeoutMs))
         << "Option.exe was not started";
     // The stand-in named Option.exe opens a window with the customizer's title.
-    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 1; }, kMessageTimeoutMs));
+    EXPECT_TRUE(PollUntil([&] { return WindowsTitled(kCustomizerWindowTitle).size() == 1; }, kMessageTimeoutMs));
 
     // The host closes the customizer when it ends.
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
-    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerTitle) == 0; }, kMessageTimeoutMs))
+    EXPECT_TRUE(PollUntil([&] { return WindowsTitled(kCustomizerWindowTitle).empty(); }, kMessageTimeoutMs))
         << "the started customizer was not closed";
-    EXPECT_TRUE(CloseWindowsTitled(kCustomizerTitle));
+    EXPECT_TRUE(CloseWindowsTitled(kCustomizerWindowTitle));
 
     const auto starts = ReadStandInStarts(programLog);
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(starts[0].FileName(), L"Option.exe");
+    EXPECT_EQ(starts[0].FileName(), kCustomizerExeName);
     // The install folder, however the host joins it with the name.
     std::wstring folder = starts[0].path.substr(0, starts[0].path.size() - starts[0].FileName().size());
     while (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] == L'\\') folder.pop_back();
@@ -283,15 +281,15 @@ TEST_F(HostEventsTest, OpenCustomizerButtonBringsUpOrStartsTheCustomizer) {
 // settled and pushes everything once. Repeated messages do nothing.
 TEST_F(HostEventsTest, AttachPushesEverythingOnceAndRemovalStopsPushesAndClosesTheCustomizer) {
     // A host that opened the customizer on attach would start this.
-    ASSERT_TRUE(StageStandIn(install_.InstallDir() + L"Option.exe"));
+    ASSERT_TRUE(StageStandIn(install_.InstallDir() + kCustomizerExeName));
     const std::wstring programLog = install_.LogPath(L"programs.log");
-    auto host = StartHostAndWait({{L"KORVID_TEST_PROGRAM_LOG", programLog}});
+    auto host = StartHostAndWait({{kStandInLogVariable, programLog}});
     ASSERT_NE(host, nullptr);
 
     // An attach while the mouse is attached since start-up does nothing. It
     // arrives when the start-up push begins, which lasts over two seconds.
     ASSERT_TRUE(PollUntil([&] { return CountCalls(DriverLog(), "SetFeature") > 0; }, kMessageTimeoutMs));
-    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
     ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B") == 1; }, kPushTimeoutMs));
     const std::vector<DriverCall> startUp = DriverLog();
     const std::vector<std::string> fullPush = SentFrames(startUp);
@@ -303,8 +301,8 @@ TEST_F(HostEventsTest, AttachPushesEverythingOnceAndRemovalStopsPushesAndClosesT
         SCOPED_TRACE("cycle " + std::to_string(cycle));
         ReopenCustomizer();
         const std::size_t removedAt = DriverLog().size();
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
         // While removed, apply-all is answered at once and nothing is pushed.
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL));
         ASSERT_TRUE(customizer_->WaitFor(WM_UI_ENABLE_APPLY, kMessageTimeoutMs).has_value());
@@ -313,13 +311,13 @@ TEST_F(HostEventsTest, AttachPushesEverythingOnceAndRemovalStopsPushesAndClosesT
 
         // The attach waits for the device to settle; apply-all right behind
         // it still finds the mouse removed: answered at once, nothing pushed.
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL));
         ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_ENABLE_APPLY) == 2; }, kMessageTimeoutMs));
         ASSERT_TRUE(
             PollUntil([&] { return CountCalls(DriverLog(), "Open_FeatureDevice", removedAt) > 0; }, kMessageTimeoutMs));
         // Once more while the push runs (over two seconds): nothing.
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
         ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", removedAt) > 0; }, kPushTimeoutMs));
 
         std::vector<std::string> expected = {"Close_FeatureDevice -> 1", "Open_FeatureDevice -> 1"};
@@ -351,11 +349,11 @@ TEST_F(HostEventsTest, RemovalWhileAnAttachSettlesCancelsTheAttach) {
         ASSERT_NE(host, nullptr);
         if (c.removeFirst) {
             ASSERT_TRUE(PollUntil([&] { return CountFrames(ReadDriverLog(log), "0B") == 1; }, kPushTimeoutMs));
-            ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
+            ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
         }
         const std::size_t before = ReadDriverLog(log).size();
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
 
         EXPECT_FALSE(PollUntil([&] { return CountCalls(ReadDriverLog(log), "Open_FeatureDevice", before) > 0; },
                                kBeyondSettleMs))

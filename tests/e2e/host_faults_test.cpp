@@ -80,7 +80,7 @@ TEST_F(HostTest, AFaultyPushKeepsTheWindowAnsweringAndTheNextPushIsComplete) {
         const std::wstring log = CaseLogPath(static_cast<std::size_t>(&c - kCases));
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", log}, c.fault});
         ASSERT_NE(host, nullptr);
-        ReplyProbe probe(host->Window());
+        ReplyProbe probe(host->Window(), kProbePeriodMs);
 
         const auto loaded = ReadSection();
         ASSERT_TRUE(loaded.has_value());
@@ -138,13 +138,13 @@ TEST_F(HostTest, AnAttachAfterAFailedOpenOrARemovalInAPushBringsACompletePush) {
         auto host = StartHostAndWait(
             {{L"KORVID_SIM_LOG", log}, {L"KORVID_SIM_OPEN", c.openResults}, {L"KORVID_SIM_DELAY_MS", L"100"}});
         ASSERT_NE(host, nullptr);
-        ReplyProbe probe(host->Window());
+        ReplyProbe probe(host->Window(), kProbePeriodMs);
         const auto loaded = ReadSection();
         ASSERT_TRUE(loaded.has_value());
 
         if (c.removedInPush) {
             ASSERT_TRUE(PollUntil([&] { return CountCalls(ReadDriverLog(log), "SetFeature") >= 3; }, kPushTimeoutMs));
-            ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
+            ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
         }
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL, 7, 0));
         EXPECT_TRUE(customizer_->WaitFor(WM_UI_ENABLE_APPLY, kMessageTimeoutMs).has_value())
@@ -154,7 +154,7 @@ TEST_F(HostTest, AnAttachAfterAFailedOpenOrARemovalInAPushBringsACompletePush) {
         }
 
         const std::size_t before = ReadDriverLog(log).size();
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
         std::optional<std::vector<LoggedFrame>> pushed;
         EXPECT_TRUE(PollUntil([&] { return (pushed = PushAfterReopen(ReadDriverLog(log), before)).has_value(); },
                               kPushTimeoutMs))

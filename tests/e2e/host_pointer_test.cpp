@@ -101,7 +101,7 @@ protected:
     // Starts the host and waits until its start-up push is done, so that
     // pushedImage is the working copy as loaded (a change made before the
     // push is done would count as pushed).
-    std::unique_ptr<HostProcess> StartAndSettle(const std::wstring& log) {
+    std::unique_ptr<ChildProcess> StartAndSettle(const std::wstring& log) {
         auto host = StartHostAndWait({{L"KORVID_SIM_LOG", log}});
         if (host != nullptr) (void)WaitForPushesDone(log, 1, kPushTimeoutMs);
         return host;
@@ -244,7 +244,7 @@ TEST_F(HostPointerTest, CustomizerChangesApplyTheGroupsThatDifferFromTheLastPush
             // The reload is not answered; a stage event behind it is (and
             // touches no pointer setting): stage 2 is the current one.
             const std::size_t answered = customizer_->Count(WM_UI_STAGE_CHANGED);
-            ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, image->profiles[0].currentStage + 1));
+            ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_DPI_STAGE, image->profiles[0].currentStage + 1));
             ASSERT_TRUE(
                 PollUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > answered; }, kMessageTimeoutMs));
         }
@@ -285,7 +285,7 @@ TEST_F(HostPointerTest, ProfileChangeAppliesOnlyWhatDiffersFromTheSameProfileLas
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteTexts(kMarks));
         const std::size_t answered = customizer_->Count(WM_UI_PROFILE_CHANGED);
-        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, c.profileNumber));
+        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_PROFILE, c.profileNumber));
         // The settings are applied before the customizer is told.
         ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) > answered; }, kMessageTimeoutMs));
         EXPECT_EQ(ReadTexts(), Texts(c.after));

@@ -87,8 +87,9 @@ TEST_F(HostTest, StartUpPushesEverythingOnce) {
         // The working copy as loaded, with the user's pointer settings.
         const auto loaded = ReadSection();
         ASSERT_TRUE(loaded.has_value());
-        (void)WaitForPushEnds(log, 1, kPushTimeoutMs);
-        Sleep(kQuietMs);
+        const std::size_t pushed = WaitForPushEnds(log, 1, kPushTimeoutMs).size();
+        EXPECT_TRUE(ExpectNothingFor(kQuietMs, "a frame after the start-up push",
+                                     [&] { return LoggedFrames(ReadDriverLog(log)).size() != pushed; }));
         EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
 
         const auto calls = ReadDriverLog(log);
@@ -185,7 +186,10 @@ TEST_F(HostTest, ApplyAllPushesTheFlaggedFramesThenEnablesApply) {
         EXPECT_EQ(MissingPauses(frames), "");
         framesBefore += frames.size();
     }
-    Sleep(kQuietMs);
+    EXPECT_TRUE(ExpectNothingFor(kQuietMs, "a frame or a second WM_UI_ENABLE_APPLY after the last push", [&] {
+        return customizer_->Count(WM_UI_ENABLE_APPLY) != 1 ||
+               !FramesFrom(LoggedFrames(DriverLog()), framesBefore).empty();
+    }));
     EXPECT_EQ(customizer_->Count(WM_UI_ENABLE_APPLY), 1u);
     EXPECT_EQ(CommandBytes(FramesFrom(LoggedFrames(DriverLog()), framesBefore)), "") << "frames after the last push";
     EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
@@ -259,7 +263,10 @@ TEST_F(HostTest, WithoutTheMouseApplyAllIsAnsweredAndNothingIsSent) {
         ASSERT_TRUE(WriteSection(WithAllFlags(*section, 1)));
         ASSERT_TRUE(host->Post(WM_HOST_APPLY_ALL, 7, 0));
         EXPECT_TRUE(customizer_->WaitFor(WM_UI_ENABLE_APPLY, kMessageTimeoutMs).has_value()) << "not answered";
-        Sleep(kQuietMs);
+        EXPECT_TRUE(ExpectNothingFor(kQuietMs, "a frame or a second WM_UI_ENABLE_APPLY", [&] {
+            return customizer_->Count(WM_UI_ENABLE_APPLY) != 1 ||
+                   !FramesFrom(LoggedFrames(ReadDriverLog(log)), framesBefore).empty();
+        }));
         EXPECT_EQ(host->Close(kExitTimeoutMs), kExitOk);
 
         EXPECT_EQ(CommandBytes(FramesFrom(LoggedFrames(ReadDriverLog(log)), framesBefore)), "");

@@ -55,11 +55,11 @@ TEST_F(HostProgramsTest, AnotherWorkingDirectoryFindsEverythingInTheInstallFolde
     const std::wstring programLog = ProgramLog();
 
     auto host =
-        HostProcess::Start(install_.HostExe(), {.arguments = L"1",
-                                                .environment = {{L"KORVID_SIM_LOG", LogPath()}, LogTo(programLog)},
-                                                .workingDirectory = elsewhere});
+        ChildProcess::Start(install_.HostExe(), {.arguments = L"1",
+                                                 .environment = {{L"KORVID_SIM_LOG", LogPath()}, LogTo(programLog)},
+                                                 .workingDirectory = elsewhere});
     ASSERT_NE(host, nullptr);
-    ASSERT_NE(host->WaitForWindow(kStartTimeoutMs), nullptr);
+    ASSERT_NE(WaitForHostWindow(*host), nullptr);
 
     // hiddriver.dll and the IDs of config.ini.
     const auto calls = CallTexts(DriverLog());
@@ -77,7 +77,7 @@ TEST_F(HostProgramsTest, AnotherWorkingDirectoryFindsEverythingInTheInstallFolde
     EXPECT_THAT(StartedPaths(starts), UnorderedElementsAreArray(expected));
     EXPECT_THAT(CustomizersStartedBy(*host), ElementsAre(InstalledCustomizer()));
     // The OSD record of config.ini: a profile change is shown.
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 2));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_PROFILE, 2));
     EXPECT_TRUE(osd_->WaitFor(WM_OSD_SHOW, kMessageTimeoutMs).has_value()) << "the OSD setting was not read";
 
     EXPECT_EQ(host->EndWith(WM_COMMAND, ID_TRAY_EXIT, 0, kExitTimeoutMs), kExitOk);

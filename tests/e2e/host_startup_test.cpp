@@ -58,7 +58,7 @@ TEST_F(HostTest, SecondStartEndsAtOnceAndTouchesNothing) {
         ASSERT_NE(second, nullptr);
         EXPECT_EQ(second->WaitForExit(kExitTimeoutMs), kExitOk);
         EXPECT_FALSE(FileExists(secondLog)) << "the second start called the driver library";
-        EXPECT_EQ(CountWindowsTitled(kHostWindowTitle), 1);
+        EXPECT_EQ(WindowsTitled(kHostWindowTitle).size(), 1u);
         EXPECT_EQ(FindWindowOf(kHostWindowTitle, 0), first->Window());
     }
     EXPECT_EQ(ConfigDataDifference(*fileBefore), "");
@@ -80,8 +80,8 @@ TEST_F(HostTest, SecondStartEndsAtOnceAndTouchesNothing) {
 
 TEST_F(HostTest, StartWhileTheSectionMutexExistsEndsWithoutSectionOrSingleInstanceMutex) {
     // Another program (a customizer started first) holds the name.
-    HANDLE foreign = CreateMutexW(nullptr, FALSE, kSectionMutexName);
-    ASSERT_NE(foreign, nullptr);
+    const UniqueHandle foreign(CreateMutexW(nullptr, FALSE, kSectionMutexName));
+    ASSERT_TRUE(foreign);
 
     auto host = StartHost();
     ASSERT_NE(host, nullptr);
@@ -94,8 +94,6 @@ TEST_F(HostTest, StartWhileTheSectionMutexExistsEndsWithoutSectionOrSingleInstan
     const auto entryPoints = EntryPoints(DriverLog());
     EXPECT_THAT(entryPoints, Not(Contains("Open_DevMonitor")));
     EXPECT_THAT(entryPoints, Not(Contains("Open_FeatureDevice")));
-
-    (void)CloseHandle(foreign);
 }
 
 // Reads of config.ini that succeed and that fail alike let the start-up go on.
@@ -113,10 +111,10 @@ TEST_F(HostTest, StartUpGoesOnWhateverTheSettingsFile) {
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::wstring ini = install_.InstallDir() + L"config.ini";
+        const std::wstring ini = install_.InstallDir() + kSettingsFileName;
         (void)DeleteFileW(ini.c_str());  // may not exist
         if (c.configIni) {
-            ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", *c.configIni));
+            ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, *c.configIni));
         }
 
         const std::wstring log = CaseLogPath(static_cast<std::size_t>(&c - kCases));

@@ -28,11 +28,11 @@
 #include "config/share_data.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
-#include "inspect/frame_decoder.h"
 #include "device/macro_command.h"
 #include "device/settings_push.h"
 #include "fault_support_win.h"
 #include "host_test_fixture_win.h"
+#include "inspect/frame_decoder.h"
 #include "pointer_registry_win.h"
 #include "push_helpers_win.h"
 #include "runtime_support_win.h"
@@ -47,8 +47,6 @@ constexpr unsigned kStormSeed = 20240611;
 constexpr int kDeviceEvents = 10000;
 constexpr int kApplyAlls = 1000;
 constexpr std::size_t kFullPushFrames = 22;
-// EVENT_CONNECTION's argument for a removal.
-constexpr std::uint16_t kConnectionRemovedArgument = 2;
 constexpr wchar_t kWriterStopEvent[] = L"Korvid_Storm_Section_Writer_Stop_";  // and the seed
 // Bounds, not expectations: far beyond what the host needs.
 constexpr std::size_t kMemoryBoundBytes = std::size_t{256} << 20;
@@ -78,7 +76,8 @@ struct StormExpectations {
 // removals, a connection event that would remove the mouse attaches it
 // instead (which changes nothing while it is attached).
 std::vector<StormMessage> StormMessages(unsigned seed, bool removals, StormExpectations& expected) {
-    constexpr std::uint16_t kClasses[] = {0x3000, 0x6000, 0x7F00, 0xA000, 0xB000};
+    constexpr std::uint16_t kClasses[] = {EVENT_PROFILE, EVENT_LAUNCH_PROGRAM, EVENT_CONNECTION, EVENT_OPEN_CUSTOMIZER,
+                                          EVENT_DPI_STAGE};
     std::mt19937 random(seed);
     std::vector<StormMessage> messages;
     for (int i = 0; i < kDeviceEvents + kApplyAlls; ++i) {
@@ -89,14 +88,14 @@ std::vector<StormMessage> StormMessages(unsigned seed, bool removals, StormExpec
         const std::uint16_t eventClass =
             random() % 6 != 0 ? kClasses[random() % std::size(kClasses)] : static_cast<std::uint16_t>(random());
         std::uint16_t argument = random() % 2 == 0 ? random() % 21 : static_cast<std::uint16_t>(random());
-        if (!removals && eventClass == kEventConnection && argument == kConnectionRemovedArgument) argument = 1;
+        if (!removals && eventClass == EVENT_CONNECTION && argument == kConnectionRemoved) argument = 1;
         const std::uint32_t wHigh = random() & 0xFFFF0000u;
         const std::uint32_t lHigh = random() & 0xFFFF0000u;
         messages.push_back({WM_DEVICE_EVENT, static_cast<WPARAM>(wHigh | eventClass),
                             static_cast<LPARAM>(static_cast<std::int32_t>(lHigh | argument))});
-        if (eventClass == kEventProfile && argument >= 1 && argument <= kProfileCount)
-            expected.osdShows.push_back(static_cast<LPARAM>(argument - 1) << 16);
-        if (eventClass == kEventDpiStage && argument >= 1 && argument <= kStageCount) ++expected.stageNotes;
+        if (eventClass == EVENT_PROFILE && argument >= 1 && argument <= kProfileCount)
+            expected.osdShows.push_back(OsdShowLParam(argument - 1));
+        if (eventClass == EVENT_DPI_STAGE && argument >= 1 && argument <= kStageCount) ++expected.stageNotes;
     }
     return messages;
 }
@@ -201,7 +200,7 @@ class HostStormTest : public HostTestKeepingPointerSettings {};
 // every argument but removal), so every apply-all is pushed; in the second it
 // comes and goes at random, and the pushes stop at the first removal.
 TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten) {
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", OsdSettingsIni(1)));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
     const struct {
         const char* name;
         const char* key;  // of the recorded figures
@@ -215,7 +214,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         SCOPED_TRACE(c.name);
         std::printf("[ figures  ] %s: seed %u, section writer seed %u\n", c.name, c.seed, c.seed + 1);
         ReopenCustomizer();
-        osd_ = std::make_unique<RecorderWindow>(kOsdTitle);
+        osd_ = std::make_unique<RecorderWindow>(kOsdWindowTitle);
         const std::wstring log = CaseLogPath(static_cast<std::size_t>(&c - kCases));
         auto host =
             StartHostAndWait({{L"KORVID_SIM_LOG", log},
@@ -226,19 +225,19 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         ASSERT_TRUE(idle.has_value());
 
         const std::wstring stopName = kWriterStopEvent + std::to_wstring(c.seed);
-        HANDLE stopWriter = CreateEventW(nullptr, TRUE, FALSE, stopName.c_str());
-        ASSERT_NE(stopWriter, nullptr);
+        const UniqueHandle stopWriter(CreateEventW(nullptr, TRUE, FALSE, stopName.c_str()));
+        ASSERT_TRUE(stopWriter);
         const std::wstring report = log + L".writer.txt";
-        auto writer = HostProcess::Start(
+        auto writer = ChildProcess::Start(
             SectionWriterExe(),
             {L"--storm " + std::to_wstring(c.seed + 1) + L" " + stopName + L" \"" + report + L"\"", {}});
         ASSERT_NE(writer, nullptr);
-        ReplyProbe probe(host->Window());
+        ReplyProbe probe(host->Window(), kProbePeriodMs);
 
         StormExpectations expected;
         std::vector<StormMessage> storm = StormMessages(c.seed, c.removals, expected);
         // Last, a stage event whose note tells that the host got through.
-        storm.push_back({WM_DEVICE_EVENT, kEventDpiStage, 1});
+        storm.push_back({WM_DEVICE_EVENT, EVENT_DPI_STAGE, 1});
         ++expected.stageNotes;
         const ULONGLONG stormBegan = GetTickCount64();
         std::size_t retries = 0;
@@ -248,7 +247,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
                 const std::optional<DWORD> ended = host->WaitForExit(0);
                 ASSERT_FALSE(ended.has_value()) << "the host ended in the storm, exit code 0x" << std::hex << *ended;
                 ASSERT_LT(++tries, kPostRetries) << "the host's queue stayed full";
-                Sleep(1);
+                Sleep(1);  // a full queue gives no signal when it has room again
             }
             retries += static_cast<std::size_t>(tries);
         }
@@ -263,9 +262,8 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         ASSERT_FALSE(host->WaitForExit(0).has_value()) << "the host ended in the storm";
         EXPECT_TRUE(through) << "the host did not get through the burst";
 
-        (void)SetEvent(stopWriter);
+        (void)SetEvent(stopWriter.get());
         EXPECT_EQ(writer->WaitForExit(kExitTimeoutMs), 0u) << "the section writer did not write";
-        (void)CloseHandle(stopWriter);
         const auto writerReport = ReadFileBytes(report);
 
         // Every note in order, and nothing that was not asked for: the random
@@ -285,7 +283,7 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
         (void)RepairImage(*repaired);
         const std::size_t stageNotes = customizer_->Count(WM_UI_STAGE_CHANGED);
         ASSERT_TRUE(host->Post(WM_HOST_RELOAD));
-        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventDpiStage, 3));
+        ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_DPI_STAGE, 3));
         ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_STAGE_CHANGED) > stageNotes; }, kMessageTimeoutMs));
         repaired->profiles[repaired->activeProfile].currentStage = 2;
         std::vector<ByteRange> macroNumbers;
@@ -307,8 +305,8 @@ TEST_F(HostStormTest, SurvivesAnEventAndApplyAllStormWhileTheSectionIsRewritten)
                 << "pushes: the start-up push and one per apply-all";
         }
         const std::size_t beforeAttach = ReadDriverLog(log).size();
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
-        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
+        ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
         std::optional<std::vector<LoggedFrame>> attachPush;
         EXPECT_TRUE(
             PollUntil([&] { return (attachPush = PushAfterReopen(ReadDriverLog(log), beforeAttach)).has_value(); },

@@ -36,7 +36,7 @@ std::vector<std::string> Concatenated(std::vector<std::string> first, const std:
 using HostSwitchingTest = HostTest;
 
 TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseIsAttached) {
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", OsdSettingsIni(1)));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
     const std::wstring game = install_.TestDir() + L"KorvidGame.exe";
     ASSERT_TRUE(StageStandIn(game));
     auto file = ImageOf(FactoryImageBytes());
@@ -56,7 +56,7 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
     ASSERT_EQ(expected->activeProfile, 0);
     const std::size_t switchedFrom = DriverLog().size();
 
-    auto program = ChildProgram::Start(game, L"--foreground");
+    auto program = ChildProcess::Start(game, {.arguments = L"--foreground", .environment = {}});
     ASSERT_NE(program, nullptr);
     ASSERT_TRUE(PollUntil([&] { return ForegroundProcessId() == program->Id(); }, kMessageTimeoutMs))
         << "the program did not come to the front";
@@ -69,12 +69,15 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
     const auto shown = osd_->WaitFor(WM_OSD_SHOW, kMessageTimeoutMs);
     ASSERT_TRUE(shown.has_value());
     EXPECT_EQ(shown->wParam, kOsdShowWParam);
-    EXPECT_EQ(shown->lParam, 0x20000);
+    EXPECT_EQ(shown->lParam, OsdShowLParam(2));
     ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 1; }, kPushTimeoutMs));
     EXPECT_EQ(SentFrames(DriverLog(), switchedFrom), kSwitchToProfile2Frames);
 
     // The program stays in front: no further switch.
-    Sleep(kTwoTicksMs);
+    EXPECT_TRUE(ExpectNothingFor(kTwoTicksMs, "a further switch", [&] {
+        return customizer_->Count(WM_UI_PROFILE_CHANGED) != 1 || osd_->Count(WM_OSD_SHOW) != 1 ||
+               SentFrames(DriverLog(), switchedFrom) != kSwitchToProfile2Frames;
+    }));
     EXPECT_EQ(ForegroundProcessId(), program->Id());
     EXPECT_EQ(customizer_->Count(WM_UI_PROFILE_CHANGED), 1u);
     EXPECT_EQ(osd_->Count(WM_OSD_SHOW), 1u);
@@ -82,25 +85,27 @@ TEST_F(HostSwitchingTest, ProgramInFrontMakesItsBoundProfileActiveWhileTheMouseI
 
     // The mouse selects profile index 0 while the program stays in front: the
     // next tick switches back, so the check was running all along.
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 1));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_PROFILE, 1));
     EXPECT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 3; }, kSwitchTimeoutMs));
     EXPECT_EQ(SectionActiveProfile(), 2);
     ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", switchedFrom) == 2; }, kPushTimeoutMs));
     EXPECT_EQ(SentFrames(DriverLog(), switchedFrom), Concatenated(kSwitchToProfile2Frames, kSwitchToProfile2Frames));
 
     // Removed: the mouse selects profile index 0 and nothing switches back.
-    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kRemoved));
-    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, kEventProfile, 1));
+    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageRemoval));
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_PROFILE, 1));
     ASSERT_TRUE(PollUntil([&] { return customizer_->Count(WM_UI_PROFILE_CHANGED) == 4; }, kMessageTimeoutMs));
     const std::size_t removedFrom = DriverLog().size();
-    Sleep(kTwoTicksMs);
+    EXPECT_TRUE(ExpectNothingFor(kTwoTicksMs, "a switch back while the mouse is removed", [&] {
+        return customizer_->Count(WM_UI_PROFILE_CHANGED) != 4 || !SentFrames(DriverLog(), removedFrom).empty();
+    }));
     EXPECT_EQ(ForegroundProcessId(), program->Id());
     EXPECT_EQ(SectionActiveProfile(), 0);
     EXPECT_EQ(customizer_->Count(WM_UI_PROFILE_CHANGED), 4u);
     EXPECT_THAT(SentFrames(DriverLog(), removedFrom), IsEmpty());
 
     // Attached again: the full push, then the switch at the next tick.
-    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kAttached));
+    ASSERT_TRUE(host->Post(WM_DEVICE_CONNECTION, kConnectionMessageArrival));
     EXPECT_TRUE(PollUntil([] { return SectionActiveProfile() == 2; }, kSwitchTimeoutMs)) << "no switch after attach";
     ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "05", removedFrom) == 1; }, kPushTimeoutMs));
     ASSERT_TRUE(PollUntil([&] { return CountFrames(DriverLog(), "0B", removedFrom) == 2; }, kPushTimeoutMs));

@@ -16,22 +16,13 @@
 #include <utility>
 #include <vector>
 
-#include "driver_log_win.h"
-#include "host_process_win.h"
+#include "e2e_harness_win.h"
 #include "image_bytes.h"
+#include "protocol/korvid_protocol.h"
 #include "recorder_window_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
-
-// Message numbers of the host's interfaces, as the other programs use them.
-inline constexpr UINT WM_HOST_APPLY_ALL = 1224;
-inline constexpr UINT WM_HOST_RELOAD = 1226;
-inline constexpr UINT WM_HOST_RELOAD_POINTER = 1227;
-inline constexpr UINT WM_UI_ENABLE_APPLY = 1258;
-inline constexpr UINT WM_DEVICE_EVENT = 1325;
-inline constexpr UINT WM_DEVICE_CONNECTION = 1326;
-inline constexpr WPARAM ID_TRAY_EXIT = 6002;
 
 inline constexpr DWORD kExitOk = 0;
 
@@ -58,12 +49,17 @@ protected:
     // Starts the staged host with its driver log at LogPath() (unless the
     // variables name another KORVID_SIM_LOG) plus the given
     // variables and argument. Check the result with ASSERT_NE(..., nullptr).
-    std::unique_ptr<HostProcess> StartHost(std::vector<std::pair<std::wstring, std::wstring>> environment = {},
-                                           std::wstring arguments = {});
+    std::unique_ptr<ChildProcess> StartHost(std::vector<std::pair<std::wstring, std::wstring>> environment = {},
+                                            std::wstring arguments = {});
     // The same, then waits for the host window; nullptr (and a failed test)
     // when it does not appear.
-    std::unique_ptr<HostProcess> StartHostAndWait(std::vector<std::pair<std::wstring, std::wstring>> environment = {},
-                                                  std::wstring arguments = {});
+    std::unique_ptr<ChildProcess> StartHostAndWait(std::vector<std::pair<std::wstring, std::wstring>> environment = {},
+                                                   std::wstring arguments = {});
+
+    // The host's window once its start-up has finished; nullptr after the time.
+    static HWND WaitForHostWindow(ChildProcess& host, DWORD timeoutMs = kStartTimeoutMs) {
+        return host.WaitForWindow(kHostWindowTitle, timeoutMs);
+    }
 
     std::wstring LogPath() const { return install_.LogPath(); }
     // A separate driver log for one case of a table ("case<index>.log").
@@ -73,7 +69,7 @@ protected:
     // A fresh customizer window, for a case that counts what it receives.
     void ReopenCustomizer() {
         customizer_.reset();
-        customizer_ = std::make_unique<RecorderWindow>(kCustomizerTitle);
+        customizer_ = std::make_unique<RecorderWindow>(kCustomizerWindowTitle);
     }
     std::vector<DriverCall> DriverLog() const { return ReadDriverLog(LogPath()); }
 

@@ -34,7 +34,6 @@ inline constexpr UINT kTrayIconFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 inline constexpr WPARAM kConnectionAttached = 1;
 inline constexpr WPARAM kConnectionRemoved = 0;
 inline constexpr std::size_t kTipMaxChars = 127;
-inline constexpr WPARAM ID_TRAY_CUSTOMIZER = 6001;
 
 UINT TaskbarCreatedMessage() { return RegisterWindowMessageW(L"TaskbarCreated"); }
 
@@ -63,12 +62,12 @@ HWND VisibleMenuOf(DWORD processId) {
 
 // A right click on the icon as the shell reports it; true once the host's
 // menu is shown.
-bool OpenTrayMenu(const HostProcess& host) {
+bool OpenTrayMenu(const ChildProcess& host) {
     if (!host.Post(WM_SYSTRAY_NOTIFY, kTrayIconId, WM_RBUTTONDOWN)) return false;
     return PollUntil([&] { return VisibleMenuOf(host.Id()) != nullptr; }, kMessageTimeoutMs);
 }
 
-bool MenuClosed(const HostProcess& host) {
+bool MenuClosed(const ChildProcess& host) {
     return PollUntil([&] { return VisibleMenuOf(host.Id()) == nullptr; }, kMessageTimeoutMs);
 }
 
@@ -115,7 +114,7 @@ void ExpectHostIcon(const std::vector<TrayIconCall>& calls, HWND host, const std
 // restarted shell ("TaskbarCreated") gets it back while the mouse is
 // attached, and otherwise changes nothing.
 TEST_F(HostProgramsTest, TheIconIsShownWhileTheMouseIsAttachedAndComesBackAfterAShellRestart) {
-    enum class Step { kStarted, kShellRestarted, kAttached, kRemoved, kEnded };
+    enum class Step { kStarted, kShellRestarted, kConnectionMessageArrival, kConnectionMessageRemoval, kEnded };
     const struct {
         const char* name;
         const wchar_t* openResults;                              // KORVID_SIM_OPEN, or nullptr: the mouse opens
@@ -125,15 +124,15 @@ TEST_F(HostProgramsTest, TheIconIsShownWhileTheMouseIsAttachedAndComesBackAfterA
          nullptr,
          {{Step::kStarted, {NIM_ADD}},
           {Step::kShellRestarted, {NIM_ADD}},
-          {Step::kRemoved, {NIM_DELETE}},
+          {Step::kConnectionMessageRemoval, {NIM_DELETE}},
           {Step::kShellRestarted, {}},
-          {Step::kAttached, {NIM_ADD}},
+          {Step::kConnectionMessageArrival, {NIM_ADD}},
           {Step::kEnded, {NIM_DELETE}}}},
         {"mouse absent at start-up",
          L"0",
          {{Step::kStarted, {}},
           {Step::kShellRestarted, {}},
-          {Step::kAttached, {NIM_ADD}},
+          {Step::kConnectionMessageArrival, {NIM_ADD}},
           {Step::kShellRestarted, {NIM_ADD}},
           {Step::kEnded, {NIM_DELETE}}}},
     };
@@ -146,7 +145,7 @@ TEST_F(HostProgramsTest, TheIconIsShownWhileTheMouseIsAttachedAndComesBackAfterA
             {L"KORVID_SIM_LOG", CaseLogPath(static_cast<std::size_t>(&c - kCases))}};
         if (c.openResults != nullptr) environment.emplace_back(L"KORVID_SIM_OPEN", c.openResults);
 
-        std::unique_ptr<HostProcess> host;
+        std::unique_ptr<ChildProcess> host;
         std::vector<DWORD> expected;
         for (const auto& [step, added] : c.steps) {
             SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)) + " after " +
@@ -164,13 +163,13 @@ TEST_F(HostProgramsTest, TheIconIsShownWhileTheMouseIsAttachedAndComesBackAfterA
                     ASSERT_TRUE(SendAndAwaitHandler(host->Window(), TaskbarCreatedMessage(), 0, 0, kMessageTimeoutMs));
                     EXPECT_TRUE(SectionExists());
                     break;
-                case Step::kAttached:
+                case Step::kConnectionMessageArrival:
                     ASSERT_TRUE(SendAndAwaitHandler(host->Window(), WM_DEVICE_CONNECTION, kConnectionAttached, 0,
                                                     kMessageTimeoutMs));
                     // The icon comes once the device has settled (a timer).
                     (void)tray.WaitForCalls(expected.size(), kMessageTimeoutMs);
                     break;
-                case Step::kRemoved:
+                case Step::kConnectionMessageRemoval:
                     ASSERT_TRUE(SendAndAwaitHandler(host->Window(), WM_DEVICE_CONNECTION, kConnectionRemoved, 0,
                                                     kMessageTimeoutMs));
                     break;

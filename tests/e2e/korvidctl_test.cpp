@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "base/unique_resource_win.h"
+#include "base/wide_text_win.h"
 #include "config/share_data.h"
 #include "host_test_fixture_win.h"
+#include "protocol/korvid_protocol.h"
 #include "shared_section_win.h"
 
 namespace korvid::e2e {
 namespace {
 
-inline constexpr UINT WM_UI_PROFILE_CHANGED = 1255;
-inline constexpr UINT WM_UI_STAGE_CHANGED = 1257;
 inline constexpr DWORD kCtlTimeoutMs = 60000;
 
 std::wstring BuiltCtl() {
@@ -43,12 +43,11 @@ struct CtlRun {
 // Reads a pipe to its end on a thread of its own.
 class PipeReader {
 public:
-    explicit PipeReader(HANDLE pipe)
-        : thread_([this, pipe] {
+    explicit PipeReader(UniqueHandle pipe)
+        : thread_([this, pipe = std::move(pipe)] {
               char chunk[4096];
               DWORD got = 0;
-              while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got != 0) text_.append(chunk, got);
-              (void)CloseHandle(pipe);
+              while (ReadFile(pipe.get(), chunk, sizeof chunk, &got, nullptr) && got != 0) text_.append(chunk, got);
           }) {}
     std::string Finish() {
         thread_.join();
@@ -60,50 +59,56 @@ private:
     std::thread thread_;
 };
 
+// A pipe whose write end korvidctl inherits.
+struct OutputPipe {
+    UniqueHandle read;
+    UniqueHandle write;
+};
+std::optional<OutputPipe> MakeOutputPipe() {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+    if (!CreatePipe(&read, &write, &inherit, 0)) return std::nullopt;
+    OutputPipe pipe{UniqueHandle(read), UniqueHandle(write)};
+    (void)SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    return pipe;
+}
+
 // Runs korvidctl.exe with these arguments (each quoted) and collects what it
 // wrote and its exit code. A run that does not end in time is terminated.
 // No GoogleTest assertion here: this also runs on a thread of the test.
 CtlRun RunCtlOnAnyThread(const std::vector<std::wstring>& args) {
     CtlRun run;
-    const std::wstring exe = BuiltCtl();
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    for (const std::wstring& arg : args) commandLine += L" \"" + arg + L"\"";
+    std::wstring arguments;
+    for (const std::wstring& arg : args) arguments += (arguments.empty() ? L"\"" : L" \"") + arg + L"\"";
 
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+    std::optional<OutputPipe> out = MakeOutputPipe();
+    std::optional<OutputPipe> err = MakeOutputPipe();
+    if (!out || !err) {
         run.failure = "CreatePipe failed";
         return run;
     }
-    (void)SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    (void)SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    PROCESS_INFORMATION info{};
-    const BOOL started =
-        CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
-    (void)CloseHandle(outWrite);
-    (void)CloseHandle(errWrite);
-    PipeReader out(outRead);
-    PipeReader err(errRead);
-    if (!started) {
-        run.failure = "korvidctl.exe could not be started (error " + std::to_string(GetLastError()) + ")";
+    auto ctl = ChildProcess::Start(BuiltCtl(), {.arguments = arguments,
+                                                .environment = {},
+                                                .standardOutput = out->write.get(),
+                                                .standardError = err->write.get(),
+                                                .inCallerFolder = true});
+    // Only korvidctl's copies of the write ends stay: the readers see the end.
+    out->write.reset();
+    err->write.reset();
+    PipeReader outReader(std::move(out->read));
+    PipeReader errReader(std::move(err->read));
+    if (ctl == nullptr) {
+        run.failure = "korvidctl.exe could not be started";
+    } else if (const std::optional<DWORD> code = ctl->WaitForExit(kCtlTimeoutMs)) {
+        run.exitCode = *code;
     } else {
-        (void)CloseHandle(info.hThread);
-        if (WaitForSingleObject(info.hProcess, kCtlTimeoutMs) != WAIT_OBJECT_0) {
-            run.failure = "korvidctl did not end in time; terminated";
-            (void)TerminateProcess(info.hProcess, 0xDEAD);
-            (void)WaitForSingleObject(info.hProcess, 10000);
-        }
-        (void)GetExitCodeProcess(info.hProcess, &run.exitCode);
-        (void)CloseHandle(info.hProcess);
+        run.failure = "korvidctl did not end in time; terminated";
+        ctl->Terminate();
+        run.exitCode = ctl->WaitForExit(0).value_or(run.exitCode);
     }
-    run.out = out.Finish();
-    run.err = err.Finish();
+    run.out = outReader.Finish();
+    run.err = errReader.Finish();
     return run;
 }
 
@@ -125,14 +130,13 @@ void ClearChangeFlags(ShareData& image) {
 // The file names in the Config folder of the data folder.
 std::vector<std::wstring> ConfigFolderFiles() {
     std::vector<std::wstring> names;
-    const std::wstring folder = HostDataFolder() + L"\\Config\\";
+    const std::wstring folder = HostDataFolder() + L"\\" + ToWide(kConfigFolderName) + L"\\";
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const UniqueFindHandle search(FindFirstFileW((folder + L"*").c_str(), &found));
+    if (!search) return names;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    (void)FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
     return names;
 }
 
@@ -146,16 +150,13 @@ protected:
     }
 
     // The host with the simulated mouse, once its start-up push has ended.
-    std::unique_ptr<HostProcess> StartHostAfterFirstPush() {
+    std::unique_ptr<ChildProcess> StartHostAfterFirstPush() {
         auto host = StartHostAndWait();
         if (host == nullptr) return nullptr;
-        const ULONGLONG deadline = GetTickCount64() + kStartTimeoutMs;
-        while (PushedFrames().empty() || PushedFrames().back().rfind("8 0B ", 0) != 0) {
-            if (GetTickCount64() >= deadline) {
-                ADD_FAILURE() << "the start-up push did not end";
-                return nullptr;
-            }
-            Sleep(20);
+        if (!PollUntil([&] { return !PushedFrames().empty() && PushedFrames().back().rfind("8 0B ", 0) == 0; },
+                       kStartTimeoutMs)) {
+            ADD_FAILURE() << "the start-up push did not end";
+            return nullptr;
         }
         framesBefore_ = PushedFrames().size();
         return host;
@@ -337,9 +338,9 @@ TEST_F(KorvidctlTest, ListenHearsTheHostAndStopEndsIt) {
     CtlRun heard;
     {
         std::jthread listener([&] { heard = RunCtlOnAnyThread({L"listen", L"20000", L"--count", L"2"}); });
-        const ULONGLONG deadline = GetTickCount64() + kMessageTimeoutMs;
-        while (FindWindowW(nullptr, kCustomizerTitle) == nullptr && GetTickCount64() < deadline) Sleep(20);
-        ASSERT_NE(FindWindowW(nullptr, kCustomizerTitle), nullptr) << "listen opened no window";
+        ASSERT_TRUE(
+            PollUntil([] { return FindWindowW(nullptr, kCustomizerWindowTitle) != nullptr; }, kMessageTimeoutMs))
+            << "listen opened no window";
         // A second listener would split the host's messages: refused.
         const CtlRun second = RunCtl({L"listen", L"1000"});
         EXPECT_EQ(second.exitCode, 1u) << second.err;
@@ -361,14 +362,15 @@ TEST_F(KorvidctlTest, ListenHearsTheHostAndStopEndsIt) {
 }
 
 TEST_F(KorvidctlTest, WithoutAHostNamesWhatIsMissing) {
+    const std::string window = "the host window \"" + Utf8(kHostWindowTitle) + "\"";
+    const std::string mutex = "the section mutex \"" + Utf8(kSectionMutexName) + "\"";
+    const std::string section = "the shared section \"" + Utf8(kSectionName) + "\"";
     const struct {
         std::vector<std::wstring> args;
-        const char* missing;
+        std::string missing;
     } kCases[] = {
-        {{L"set", L"activeProfile=1"},
-         "missing the host window \"QIV_Brennox_2_Gaming mouse_Korvid\", the section mutex "
-         "\"T593K_Gaming_Mouse_Mutex_Object\", the shared section \"T593K_Gaming_Mouse_ShareData\""},
-        {{L"show"}, "missing the section mutex \"T593K_Gaming_Mouse_Mutex_Object\", the shared section"},
+        {{L"set", L"activeProfile=1"}, "missing " + window + ", " + mutex + ", " + section},
+        {{L"show"}, "missing " + mutex + ", the shared section"},
         {{L"event", L"attach"}, "missing the host window"},
         {{L"stop"}, "missing the host window"},
     };
@@ -418,7 +420,7 @@ TEST_F(KorvidctlTest, AnswersOtherThanEnableApply) {
         EXPECT_EQ(SectionDifference(BytesOf(*expected)), "");
         EXPECT_EQ(ConfigDataDifference(BytesOf(*expected)), "");
 
-        HWND answerWindow = FindWindowOf(kCustomizerTitle, 0);
+        HWND answerWindow = FindWindowOf(kCustomizerWindowTitle, 0);
         EXPECT_NE(answerWindow, nullptr);
         switch (c.then) {
             case Then::kEnableApply:
@@ -435,7 +437,7 @@ TEST_F(KorvidctlTest, AnswersOtherThanEnableApply) {
         EXPECT_EQ(run.failure, "");
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE((run.out + run.err).find(c.message), std::string::npos) << run.out << run.err;
-        EXPECT_EQ(FindWindowOf(kCustomizerTitle, 0), nullptr) << "korvidctl left its window behind";
+        EXPECT_EQ(FindWindowOf(kCustomizerWindowTitle, 0), nullptr) << "korvidctl left its window behind";
     }
 }
 

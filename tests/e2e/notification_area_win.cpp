@@ -33,16 +33,16 @@ std::uint32_t U32At(const std::uint8_t* bytes, std::size_t offset) {
 
 FakeNotificationArea::FakeNotificationArea() {
     EXPECT_EQ(FindWindowW(kTrayClass, nullptr), nullptr) << "a notification area exists already";
-    thread_ = std::thread(&FakeNotificationArea::Run, this);
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return ready_; });
-    EXPECT_NE(window_, nullptr) << "the notification area could not be created";
+    window_ = std::make_unique<WindowThread>(
+        kTrayClass, L"", [this](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+            if (message != WM_COPYDATA) return std::nullopt;
+            Record(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return TRUE;  // Shell_NotifyIconW's result
+        });
+    EXPECT_NE(Handle(), nullptr) << "the notification area could not be created";
 }
 
-FakeNotificationArea::~FakeNotificationArea() {
-    if (threadId_ != 0) (void)PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-    thread_.join();
-}
+FakeNotificationArea::~FakeNotificationArea() { window_.reset(); }
 
 std::vector<TrayIconCall> FakeNotificationArea::Calls() const {
     std::lock_guard lock(mutex_);
@@ -76,45 +76,6 @@ void FakeNotificationArea::Record(const COPYDATASTRUCT& data) {
         calls_.push_back(std::move(call));
     }
     changed_.notify_all();
-}
-
-LRESULT CALLBACK FakeNotificationArea::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        (void)SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<FakeNotificationArea*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_COPYDATA && self != nullptr) {
-        self->Record(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-        return TRUE;  // Shell_NotifyIconW's result
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void FakeNotificationArea::Run() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &FakeNotificationArea::WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kTrayClass;
-    const ATOM atom = RegisterClassW(&windowClass);
-    HWND window = atom == 0 ? nullptr
-                            : CreateWindowExW(0, kTrayClass, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                                              windowClass.hInstance, this);
-    {
-        std::lock_guard lock(mutex_);
-        window_ = window;
-        threadId_ = window != nullptr ? GetCurrentThreadId() : 0;
-        ready_ = true;
-    }
-    changed_.notify_all();
-    if (window == nullptr) return;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        (void)TranslateMessage(&msg);
-        (void)DispatchMessageW(&msg);
-    }
-    (void)DestroyWindow(window);
-    (void)UnregisterClassW(kTrayClass, windowClass.hInstance);
 }
 
 }  // namespace korvid::e2e

@@ -8,7 +8,7 @@
 // Wine's, not Windows'; every call is checked against the host's window, so a
 // changed layout shows up as failed expectations, not as silence.
 //
-// The window lives on its own thread and records each call before it
+// The window lives on its own thread (a harness WindowThread) and records each call before it
 // answers, so a call made inside a host's message handler is recorded by the
 // time the handler has returned. Not so at start-up: while the host waits
 // for this window's answer it answers messages sent to it, so its window can
@@ -20,10 +20,12 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "e2e_harness_win.h"
 
 namespace korvid::e2e {
 
@@ -48,25 +50,20 @@ public:
     FakeNotificationArea(const FakeNotificationArea&) = delete;
     FakeNotificationArea& operator=(const FakeNotificationArea&) = delete;
 
-    HWND Handle() const { return window_; }
+    HWND Handle() const { return window_->Handle(); }
 
     std::vector<TrayIconCall> Calls() const;
     // Waits until at least count calls have arrived or the time is up.
     std::vector<TrayIconCall> WaitForCalls(std::size_t count, DWORD timeoutMs) const;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void Run();
     void Record(const COPYDATASTRUCT& data);
-
-    HWND window_ = nullptr;
-    DWORD threadId_ = 0;
-    bool ready_ = false;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<TrayIconCall> calls_;
-    std::thread thread_;
+    // Last: its thread ends before what it records into goes.
+    std::unique_ptr<WindowThread> window_;
 };
 
 }  // namespace korvid::e2e

@@ -14,111 +14,13 @@
 namespace korvid::e2e {
 namespace {
 
-constexpr DWORD kPollMs = 20;
-
 std::string Hex(std::uint8_t b) {
     char text[3];
     (void)std::snprintf(text, sizeof text, "%02X", b);
     return text;
 }
 
-std::string HexLine(std::span<const std::uint8_t> bytes) {
-    std::string line;
-    for (std::uint8_t b : bytes) {
-        if (!line.empty()) line += ' ';
-        line += Hex(b);
-    }
-    return line;
-}
-
-// "<length> <byte> <byte> ..." as the simulated driver logs a frame.
-std::vector<std::uint8_t> ParseFrame(const std::string& args) {
-    std::istringstream in(args);
-    std::size_t length = 0;
-    in >> length;
-    std::vector<std::uint8_t> bytes;
-    std::string token;
-    while (in >> token) bytes.push_back(static_cast<std::uint8_t>(std::stoul(token, nullptr, 16)));
-    EXPECT_EQ(bytes.size(), length) << "SetFeature " << args;
-    return bytes;
-}
-
-std::size_t CountEnds(const std::vector<LoggedFrame>& frames) {
-    return static_cast<std::size_t>(
-        std::count_if(frames.begin(), frames.end(), [](const LoggedFrame& f) { return f.Command() == CMD_END; }));
-}
-
 }  // namespace
-
-std::vector<LoggedFrame> LoggedFrames(const std::vector<DriverCall>& log) {
-    std::vector<LoggedFrame> frames;
-    for (const DriverCall& call : CallsOf(log, "SetFeature")) {
-        frames.push_back({.ms = call.ms, .bytes = ParseFrame(call.args), .accepted = call.result != "0"});
-    }
-    return frames;
-}
-
-std::vector<LoggedFrame> FramesFrom(const std::vector<LoggedFrame>& frames, std::size_t from) {
-    if (from >= frames.size()) return {};
-    return std::vector(frames.begin() + static_cast<std::ptrdiff_t>(from), frames.end());
-}
-
-std::string CommandBytes(const std::vector<LoggedFrame>& frames) {
-    std::string text;
-    for (const LoggedFrame& frame : frames) {
-        if (!text.empty()) text += ' ';
-        text += Hex(frame.Command());
-    }
-    return text;
-}
-
-std::vector<LoggedFrame> FramesOf(const std::vector<LoggedFrame>& frames, std::uint8_t command) {
-    std::vector<LoggedFrame> of;
-    std::copy_if(frames.begin(), frames.end(), std::back_inserter(of),
-                 [&](const LoggedFrame& f) { return f.Command() == command; });
-    return of;
-}
-
-std::vector<std::string> HexFrames(const std::vector<LoggedFrame>& frames) {
-    std::vector<std::string> lines;
-    for (const LoggedFrame& frame : frames) lines.push_back(HexLine(frame.bytes));
-    return lines;
-}
-
-std::vector<std::string> HexFrames(const std::vector<std::vector<std::uint8_t>>& frames) {
-    std::vector<std::string> lines;
-    for (const auto& frame : frames) lines.push_back(HexLine(frame));
-    return lines;
-}
-
-std::vector<LoggedFrame> WaitForPushEnds(const std::wstring& path, std::size_t ends, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        std::vector<LoggedFrame> frames = LoggedFrames(ReadDriverLog(path));
-        if (CountEnds(frames) >= ends) return frames;
-        if (GetTickCount64() >= deadline) {
-            ADD_FAILURE() << "no " << ends << " pushes within " << timeoutMs
-                          << " ms; frames sent: " << CommandBytes(frames);
-            return frames;
-        }
-        Sleep(kPollMs);
-    }
-}
-
-std::vector<LoggedFrame> WaitForPushesDone(const std::wstring& path, std::size_t ends, DWORD timeoutMs) {
-    std::vector<LoggedFrame> frames = WaitForPushEnds(path, ends, timeoutMs);
-    Sleep(static_cast<DWORD>(10 * kFramePauseMs));
-    return frames;
-}
-
-bool WaitForFirstFrame(const std::wstring& path, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    while (CallsOf(ReadDriverLog(path), "SetFeature").empty()) {
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(kPollMs);
-    }
-    return true;
-}
 
 std::string MissingPauses(const std::vector<LoggedFrame>& frames) {
     std::ostringstream out;

@@ -4,13 +4,13 @@
 
 #include <cstring>
 
+#include "base/unique_resource_win.h"
 #include "shared_section_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
 namespace {
 
-constexpr DWORD kPollMs = 20;
 constexpr DWORD kWaitMs = 10000;
 // Posted by the test to its own recorder windows, never by the host.
 constexpr UINT kFlushMessage = WM_APP + 77;
@@ -21,27 +21,6 @@ bool IsFrame(const DriverCall& call) { return call.parsed && call.entryPoint == 
 std::string FrameBytes(const DriverCall& call) {
     const std::size_t space = call.args.find(' ');
     return space == std::string::npos ? std::string() : call.args.substr(space + 1);
-}
-
-struct TitledWindows {
-    const wchar_t* title;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTitled(HWND window, LPARAM param) {
-    auto* request = reinterpret_cast<TitledWindows*>(param);
-    wchar_t text[256] = {};
-    (void)GetWindowTextW(window, text, 256);
-    DWORD owner = 0;
-    (void)GetWindowThreadProcessId(window, &owner);
-    if (wcscmp(text, request->title) == 0 && owner != GetCurrentProcessId()) request->found.push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> ForeignWindowsTitled(const wchar_t* title) {
-    TitledWindows request{title, {}};
-    (void)EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&request));
-    return request.found;
 }
 
 }  // namespace
@@ -85,9 +64,7 @@ bool FlushRecorder(const RecorderWindow& recorder) {
     return PollUntil([&] { return recorder.Count(kFlushMessage) > before; }, kWaitMs);
 }
 
-bool StageStandIn(const std::wstring& path) {
-    return CopyFileW(WinePath(KORVID_TEST_PROGRAM_PATH).c_str(), path.c_str(), FALSE) != 0;
-}
+bool StageStandIn(const std::wstring& path) { return CopyFileW(BuiltStandIn().c_str(), path.c_str(), FALSE) != 0; }
 
 std::vector<std::wstring> StartedFileNames(const std::wstring& logPath) {
     std::vector<std::wstring> names;
@@ -95,47 +72,16 @@ std::vector<std::wstring> StartedFileNames(const std::wstring& logPath) {
     return names;
 }
 
-std::unique_ptr<ChildProgram> ChildProgram::Start(const std::wstring& exe, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info)) {
-        ADD_FAILURE() << "CreateProcessW failed with error " << GetLastError();
-        return nullptr;
-    }
-    (void)CloseHandle(info.hThread);
-    return std::unique_ptr<ChildProgram>(new ChildProgram(info.hProcess, info.dwProcessId));
-}
-
-ChildProgram::~ChildProgram() {
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-        (void)TerminateProcess(process_, 0xDEAD);
-        (void)WaitForSingleObject(process_, kWaitMs);
-    }
-    (void)CloseHandle(process_);
-}
-
-DWORD ForegroundProcessId() {
-    HWND foreground = GetForegroundWindow();
-    if (foreground == nullptr) return 0;
-    DWORD processId = 0;
-    (void)GetWindowThreadProcessId(foreground, &processId);
-    return processId;
-}
+DWORD ForegroundProcessId() { return WindowProcessId(GetForegroundWindow()); }
 
 bool CloseWindowsTitled(const wchar_t* title) {
     for (HWND window : ForeignWindowsTitled(title)) (void)PostMessageW(window, WM_CLOSE, 0, 0);
     if (PollUntil([&] { return ForeignWindowsTitled(title).empty(); }, kWaitMs)) return true;
     for (HWND window : ForeignWindowsTitled(title)) {
-        DWORD processId = 0;
-        (void)GetWindowThreadProcessId(window, &processId);
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId)) {
-            (void)TerminateProcess(process, 0xDEAD);
-            (void)WaitForSingleObject(process, kWaitMs);
-            (void)CloseHandle(process);
-        }
+        const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, WindowProcessId(window)));
+        if (!process) continue;
+        (void)TerminateProcess(process.get(), 0xDEAD);
+        (void)WaitForSingleObject(process.get(), kWaitMs);
     }
     return ForeignWindowsTitled(title).empty();
 }

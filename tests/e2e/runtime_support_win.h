@@ -1,8 +1,7 @@
-// What the tests of the host's life after start-up share: the messages the
-// host posts to the other programs, bounded polling, images as records, the
-// frames in the simulated driver's log, and the stand-in program copied under
-// a chosen name, started by the test or by the host, with the log of its
-// starts (KORVID_TEST_PROGRAM_LOG).
+// What the tests of the host's life after start-up share: images as records,
+// the frames in the simulated driver's log, and the stand-in program copied
+// under a chosen name, started by the test or by the host, with the log of
+// its starts (KORVID_TEST_PROGRAM_LOG).
 #pragma once
 
 #include <windows.h>
@@ -17,28 +16,12 @@
 #include <vector>
 
 #include "config/share_data.h"
-#include "driver_log_win.h"
+#include "e2e_harness_win.h"
+#include "protocol/korvid_protocol.h"
 #include "recorder_window_win.h"
 #include "suite_programs_win.h"
 
 namespace korvid::e2e {
-
-// Host to customizer and to the on-screen display.
-inline constexpr UINT WM_UI_PROFILE_CHANGED = 1255;
-inline constexpr UINT WM_UI_STAGE_CHANGED = 1257;
-inline constexpr UINT WM_OSD_SHOW = 1324;
-inline constexpr WPARAM kOsdShowWParam = 40;
-
-// Event classes of WM_DEVICE_EVENT (wParam); the argument goes in lParam.
-inline constexpr WPARAM kEventProfile = 0x3000;
-inline constexpr WPARAM kEventLaunchProgram = 0x6000;
-inline constexpr WPARAM kEventConnection = 0x7F00;
-inline constexpr WPARAM kEventOpenCustomizer = 0xA000;
-inline constexpr WPARAM kEventDpiStage = 0xB000;
-
-// WM_DEVICE_CONNECTION (wParam).
-inline constexpr WPARAM kAttached = 1;
-inline constexpr WPARAM kRemoved = 0;
 
 // Writes the text with its terminator into a record's text array.
 void SetText(char16_t* field, std::size_t capacity, const std::wstring& text);
@@ -63,23 +46,6 @@ bool StageStandIn(const std::wstring& path);
 
 // The file names of the starts in a stand-in's log (ReadStandInStarts).
 std::vector<std::wstring> StartedFileNames(const std::wstring& logPath);
-
-// A stand-in started by the test. The destructor ends it when it still runs.
-class ChildProgram {
-public:
-    static std::unique_ptr<ChildProgram> Start(const std::wstring& exe, const std::wstring& arguments);
-    ~ChildProgram();
-    ChildProgram(const ChildProgram&) = delete;
-    ChildProgram& operator=(const ChildProgram&) = delete;
-
-    DWORD Id() const { return processId_; }
-
-private:
-    ChildProgram(HANDLE process, DWORD processId) : process_(process), processId_(processId) {}
-
-    HANDLE process_;
-    DWORD processId_;
-};
 
 // The id of the process that owns the foreground window; 0 without one.
 DWORD ForegroundProcessId();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/unique_resource_win.h"
 #include "config/share_data.h"
 
 namespace korvid::e2e {
@@ -10,33 +11,20 @@ namespace {
 // Runs copy(view) with the section mapped and the mutex held.
 template <typename F>
 bool WithSection(DWORD access, DWORD timeoutMs, F&& copy) {
-    HANDLE mapping = OpenFileMappingW(access, FALSE, kSectionName);
-    if (mapping == nullptr) return false;
-    bool done = false;
-    if (void* view = MapViewOfFile(mapping, access, 0, 0, kImageSize)) {
-        if (HANDLE mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName)) {
-            const DWORD wait = WaitForSingleObject(mutex, timeoutMs);
-            if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-                copy(static_cast<std::uint8_t*>(view));
-                done = true;
-                (void)ReleaseMutex(mutex);
-            }
-            (void)CloseHandle(mutex);
-        }
-        (void)UnmapViewOfFile(view);
-    }
-    (void)CloseHandle(mapping);
-    return done;
+    const UniqueHandle mapping(OpenFileMappingW(access, FALSE, kSectionName));
+    if (!mapping) return false;
+    const UniqueMappedView view(MapViewOfFile(mapping.get(), access, 0, 0, kImageSize));
+    const UniqueHandle mutex(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName));
+    if (!view || !mutex) return false;
+    const MutexGuard guard(mutex.get(), timeoutMs);
+    if (!guard.acquired()) return false;
+    copy(static_cast<std::uint8_t*>(view.get()));
+    return true;
 }
 
 }  // namespace
 
-bool SectionExists() {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kSectionName);
-    if (mapping == nullptr) return false;
-    (void)CloseHandle(mapping);
-    return true;
-}
+bool SectionExists() { return static_cast<bool>(UniqueHandle(OpenFileMappingW(FILE_MAP_READ, FALSE, kSectionName))); }
 
 std::optional<std::vector<std::uint8_t>> ReadSection(DWORD timeoutMs) {
     std::vector<std::uint8_t> image(kImageSize);
@@ -53,10 +41,7 @@ bool WriteSection(std::span<const std::uint8_t> image, DWORD timeoutMs) {
 }
 
 bool NamedMutexExists(const wchar_t* name) {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, name);
-    if (mutex == nullptr) return false;
-    (void)CloseHandle(mutex);
-    return true;
+    return static_cast<bool>(UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, name)));
 }
 
 }  // namespace korvid::e2e

@@ -1,7 +1,6 @@
 // The customizer's side of the shared configuration: the named section
-// "T593K_Gaming_Mouse_ShareData" (one 83,684-byte image), read and written
-// while holding the named mutex "T593K_Gaming_Mouse_Mutex_Object", as the
-// customizer does. Also: whether a named mutex exists.
+// kSectionName (one 83,684-byte image), read and written while holding the
+// named mutex kSectionMutexName, as the customizer does. Also: whether a named mutex exists.
 #pragma once
 
 #include <windows.h>
@@ -11,11 +10,9 @@
 #include <span>
 #include <vector>
 
-namespace korvid::e2e {
+#include "protocol/korvid_protocol.h"
 
-inline constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
-inline constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
-inline constexpr wchar_t kSingleInstanceMutexName[] = L"T593K_Gaming_Mouse_HidHost";
+namespace korvid::e2e {
 
 bool SectionExists();
 // The image in the section, copied under the mutex; nothing when the section

@@ -13,8 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "driver_log_win.h"
+#include "e2e_harness_win.h"
 #include "hiddriver.h"
+#include "protocol/korvid_protocol.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
@@ -22,6 +23,9 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+
+// A bound, far beyond a thread's start.
+constexpr DWORD kStartedBoundMs = 10000;
 
 const wchar_t* const kSimVariables[] = {L"KORVID_SIM_LOG", L"KORVID_SIM_OPEN", L"KORVID_SIM_SETFEATURE",
                                         L"KORVID_SIM_FAIL_EVERY", L"KORVID_SIM_DELAY_MS"};
@@ -35,21 +39,16 @@ void ClearSimVariables() {
 class Library {
 public:
     explicit Library(const std::wstring& path) : module_(LoadLibraryW(path.c_str())) {}
-    ~Library() {
-        if (module_ != nullptr) (void)FreeLibrary(module_);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
 
-    bool Loaded() const { return module_ != nullptr; }
-    bool Has(const char* name) const { return GetProcAddress(module_, name) != nullptr; }
+    bool Loaded() const { return static_cast<bool>(module_); }
+    bool Has(const char* name) const { return GetProcAddress(module_.get(), name) != nullptr; }
     template <typename Fn>
     Fn Get(const char* name) const {
-        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
+        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module_.get(), name)));
     }
 
 private:
-    HMODULE module_;
+    UniqueModule module_;
 };
 
 // The seven entry points of a loaded library; absent ones are null.
@@ -75,7 +74,7 @@ class SimDriverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearSimVariables();
-        folder_ = InstallFolder::ForCurrentTest();
+        folder_ = InstallFolderForCurrentTest();
     }
     void TearDown() override { ClearSimVariables(); }
 
@@ -83,7 +82,7 @@ protected:
     // starts with fresh call counters.
     std::unique_ptr<Library> Load(Driver driver = Driver::kSim) {
         EXPECT_TRUE(folder_.StageDriver(driver));
-        auto library = std::make_unique<Library>(folder_.InstallDir() + L"hiddriver.dll");
+        auto library = std::make_unique<Library>(folder_.InstallDir() + kDriverLibraryName);
         EXPECT_TRUE(library->Loaded()) << "LoadLibraryW failed with error " << GetLastError();
         return library;
     }
@@ -102,7 +101,7 @@ TEST_F(SimDriverTest, LogsEveryCallWithItsArguments) {
     const unsigned char frame[] = {0x04, 0x00, 0xAB, 0x7F, 0xFF};
     unsigned char buffer[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     EXPECT_EQ(sim.setVidPid(0x25A7, 0xFA70), 1);
-    EXPECT_EQ(sim.openDevMonitor(window, 1325, 1326), 1);
+    EXPECT_EQ(sim.openDevMonitor(window, WM_DEVICE_EVENT, WM_DEVICE_CONNECTION), 1);
     EXPECT_EQ(sim.openFeatureDevice(), 1);
     EXPECT_EQ(sim.setFeature(frame, 5), 1);
     EXPECT_EQ(sim.getFeature(buffer, 8), 0);
@@ -110,10 +109,11 @@ TEST_F(SimDriverTest, LogsEveryCallWithItsArguments) {
     EXPECT_EQ(sim.closeFeatureDevice(), 1);
 
     const auto log = ReadDriverLog(folder_.LogPath());
-    EXPECT_THAT(CallTexts(log),
-                ElementsAre("Set_VIDPID 0x25A7 0xFA70 -> 1", "Open_DevMonitor 2147488308 1325 1326 -> 1",
-                            "Open_FeatureDevice -> 1", "SetFeature 5 04 00 AB 7F FF -> 1", "GetFeature 8 -> 0",
-                            "Close_DevMonitor -> 1", "Close_FeatureDevice -> 1"));
+    EXPECT_THAT(CallTexts(log), ElementsAre("Set_VIDPID 0x25A7 0xFA70 -> 1",
+                                            "Open_DevMonitor 2147488308 " + std::to_string(WM_DEVICE_EVENT) + " " +
+                                                std::to_string(WM_DEVICE_CONNECTION) + " -> 1",
+                                            "Open_FeatureDevice -> 1", "SetFeature 5 04 00 AB 7F FF -> 1",
+                                            "GetFeature 8 -> 0", "Close_DevMonitor -> 1", "Close_FeatureDevice -> 1"));
     for (std::size_t i = 1; i < log.size(); ++i) EXPECT_LE(log[i - 1].ms, log[i].ms) << log[i].line;
     EXPECT_GT(log.front().ms, 0u);
     EXPECT_THAT(buffer, ElementsAre(0, 0, 0, 0, 0, 0, 0, 0));
@@ -189,15 +189,16 @@ TEST_F(SimDriverTest, SlowSetFeatureDoesNotHoldUpTheOtherEntryPoints) {
     ASSERT_TRUE(library->Loaded());
     const Entries sim(*library);
 
-    std::atomic<bool> started{false};
+    const UniqueHandle started(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(started);
     std::atomic<bool> returned{false};
     std::thread worker([&] {
         const unsigned char frame[] = {0x0A, 0x02};
-        started = true;
+        (void)SetEvent(started.get());
         EXPECT_EQ(sim.setFeature(frame, 2), 1);
         returned = true;
     });
-    while (!started) Sleep(1);
+    EXPECT_EQ(WaitForSingleObject(started.get(), kStartedBoundMs), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(sim.openFeatureDevice(), 1);
     EXPECT_EQ(sim.closeFeatureDevice(), 1);
     EXPECT_FALSE(returned) << "SetFeature returned before the delay was over";

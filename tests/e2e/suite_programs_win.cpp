@@ -7,34 +7,20 @@
 #include <string>
 #include <system_error>
 
-#include "host_process_win.h"
+#include "base/unique_resource_win.h"
 #include "recorder_window_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
 namespace {
 
-constexpr DWORD kPollMs = 10;
-
 std::optional<std::wstring> ProcessImagePath(DWORD processId) {
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) return std::nullopt;
+    const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!process) return std::nullopt;
     wchar_t path[MAX_PATH * 2] = {};
     DWORD size = ARRAYSIZE(path);
-    const bool ok = QueryFullProcessImageNameW(process, 0, path, &size) != 0;
-    (void)CloseHandle(process);
-    if (!ok) return std::nullopt;
+    if (!QueryFullProcessImageNameW(process.get(), 0, path, &size)) return std::nullopt;
     return std::wstring(path, size);
-}
-
-BOOL CALLBACK CollectStandInCustomizer(HWND window, LPARAM param) {
-    wchar_t text[256] = {};
-    (void)GetWindowTextW(window, text, 256);
-    DWORD owner = 0;
-    (void)GetWindowThreadProcessId(window, &owner);
-    if (wcscmp(text, kCustomizerTitle) == 0 && owner != GetCurrentProcessId())
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-    return TRUE;
 }
 
 }  // namespace
@@ -44,11 +30,11 @@ bool StageStandInAt(const std::wstring& folder, const std::wstring& relativePath
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
     if (error) return false;
-    return CopyFileW(WinePath(KORVID_TEST_PROGRAM_PATH).c_str(), target.c_str(), FALSE) != 0;
+    return CopyFileW(BuiltStandIn().c_str(), target.c_str(), FALSE) != 0;
 }
 
 bool StageSuiteStandIns(const std::wstring& folder) {
-    if (!StageStandInAt(folder, kCustomizerExe)) return false;
+    if (!StageStandInAt(folder, kCustomizerExeName)) return false;
     for (const wchar_t* companion : kCompanionExes)
         if (!StageStandInAt(folder, companion)) return false;
     return true;
@@ -77,12 +63,14 @@ std::vector<StandInStart> ReadStandInStarts(const std::wstring& log) {
 }
 
 std::vector<StandInStart> WaitForStandInStarts(const std::wstring& log, std::size_t count, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        std::vector<StandInStart> starts = ReadStandInStarts(log);
-        if (starts.size() >= count || GetTickCount64() >= deadline) return starts;
-        Sleep(kPollMs);
-    }
+    std::vector<StandInStart> starts;
+    (void)PollUntil(
+        [&] {
+            starts = ReadStandInStarts(log);
+            return starts.size() >= count;
+        },
+        timeoutMs);
+    return starts;
 }
 
 std::vector<std::wstring> StartedPaths(const std::vector<StandInStart>& starts) {
@@ -93,58 +81,43 @@ std::vector<std::wstring> StartedPaths(const std::vector<StandInStart>& starts) 
 
 std::vector<std::wstring> ChildProcessPaths(DWORD parentId, const wchar_t* fileName) {
     std::vector<std::wstring> paths;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return paths;
+    const UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return paths;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
         if (entry.th32ParentProcessID != parentId || lstrcmpiW(entry.szExeFile, fileName) != 0) continue;
         // A process that ended between the snapshot and now has no path.
         paths.push_back(ProcessImagePath(entry.th32ProcessID).value_or(L"<ended>"));
     }
-    (void)CloseHandle(snapshot);
     return paths;
 }
 
-std::vector<HWND> StandInCustomizerWindows() {
-    std::vector<HWND> windows;
-    (void)EnumWindows(CollectStandInCustomizer, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
+std::vector<HWND> StandInCustomizerWindows() { return ForeignWindowsTitled(kCustomizerWindowTitle); }
 
 HWND WaitForStandInCustomizer(DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        const std::vector<HWND> windows = StandInCustomizerWindows();
-        if (!windows.empty()) return windows.front();
-        if (GetTickCount64() >= deadline) return nullptr;
-        Sleep(kPollMs);
-    }
+    std::vector<HWND> windows;
+    (void)PollUntil(
+        [&] {
+            windows = StandInCustomizerWindows();
+            return !windows.empty();
+        },
+        timeoutMs);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 bool CloseStandInCustomizers(DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        const std::vector<HWND> windows = StandInCustomizerWindows();
-        if (windows.empty()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        for (HWND window : windows) (void)PostMessageW(window, WM_CLOSE, 0, 0);  // it may be gone already
-        Sleep(kPollMs);
-    }
-}
-
-bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= deadline) return condition();
-        Sleep(kPollMs);
-    }
+    return PollUntil(
+        [] {
+            const std::vector<HWND> windows = StandInCustomizerWindows();
+            for (HWND window : windows) (void)PostMessageW(window, WM_CLOSE, 0, 0);  // it may be gone already
+            return windows.empty();
+        },
+        timeoutMs);
 }
 
 bool SendAndAwaitHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &ignored) != 0;
+    return ReplyMs(window, timeoutMs, message, wParam, lParam).has_value();
 }
 
 void HostProgramsTest::SetUp() {

@@ -22,15 +22,13 @@
 #include <vector>
 
 #include "host_test_fixture_win.h"
+#include "programs/stand_in_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::e2e {
 
-inline constexpr wchar_t kCustomizerExe[] = L"Option.exe";
 // In the order the host starts them, relative to its install folder.
-inline constexpr const wchar_t* kCompanionExes[] = {L"FerroxOSD.exe", L"Applets\\CpuRam.exe",
-                                                    L"Applets\\EmailPOP3.EXE"};
-
-inline constexpr wchar_t kStandInLogVariable[] = L"KORVID_TEST_PROGRAM_LOG";
+inline constexpr const wchar_t* kCompanionExes[] = {kOsdExeName, kAppletExeNames[0], kAppletExeNames[1]};
 
 // Copies the stand-in to folder + relativePath (folder ends with a
 // backslash), creating the subfolders the path names.
@@ -66,10 +64,6 @@ HWND WaitForStandInCustomizer(DWORD timeoutMs);
 // false when one is still there after the time.
 bool CloseStandInCustomizers(DWORD timeoutMs);
 
-// Asks the condition every 10 ms until it holds or the time is up; its last
-// answer. The time bounds the wait; it is no expectation about speed.
-bool PollUntil(const std::function<bool()>& condition, DWORD timeoutMs);
-
 // Sends the message and returns once the window's handler has returned;
 // false when it has not within the time (or the send failed).
 bool SendAndAwaitHandler(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD timeoutMs);
@@ -87,10 +81,10 @@ protected:
     // The variable that makes the started stand-ins write to that log.
     static std::pair<std::wstring, std::wstring> LogTo(const std::wstring& log) { return {kStandInLogVariable, log}; }
     // The stand-in customizers the host started that are still running.
-    std::vector<std::wstring> CustomizersStartedBy(const HostProcess& process) const {
-        return ChildProcessPaths(process.Id(), kCustomizerExe);
+    std::vector<std::wstring> CustomizersStartedBy(const ChildProcess& process) const {
+        return ChildProcessPaths(process.Id(), kCustomizerExeName);
     }
-    std::wstring InstalledCustomizer() const { return install_.InstallDir() + kCustomizerExe; }
+    std::wstring InstalledCustomizer() const { return install_.InstallDir() + kCustomizerExeName; }
 };
 
 }  // namespace korvid::e2e

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "protocol/korvid_protocol.h"
+
 namespace korvid::hid::testing {
 
 // The host's message numbers for the two posts.
-inline constexpr UINT kEventMsg = 1325;
-inline constexpr UINT kConnectionMsg = 1326;
+inline constexpr UINT kEventMsg = WM_DEVICE_EVENT;
+inline constexpr UINT kConnectionMsg = WM_DEVICE_CONNECTION;
 
 struct Posted {
     UINT message = 0;

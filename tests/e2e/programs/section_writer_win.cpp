@@ -28,40 +28,48 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_resource_win.h"
+#include "config/share_data.h"
+#include "protocol/korvid_protocol.h"
+
 namespace {
 
-constexpr wchar_t kSectionName[] = L"T593K_Gaming_Mouse_ShareData";
-constexpr wchar_t kSectionMutexName[] = L"T593K_Gaming_Mouse_Mutex_Object";
-constexpr std::size_t kImageSize = 83684;
+using korvid::kImageSize;
+using korvid::kSectionMutexName;
+using korvid::kSectionName;
+using korvid::MutexGuard;
+using korvid::UniqueFileHandle;
+using korvid::UniqueHandle;
+using korvid::UniqueMappedView;
+
 constexpr DWORD kLifetimeMs = 60000;
 constexpr int kExitDone = 0;
 constexpr int kExitMissing = 2;
 constexpr int kExitUsage = 3;
 
 struct Section {
-    HANDLE mapping = nullptr;
-    std::uint8_t* view = nullptr;
-    HANDLE mutex = nullptr;
+    UniqueHandle mapping;
+    UniqueMappedView view;
+    UniqueHandle mutex;
+    std::uint8_t* Bytes() const { return static_cast<std::uint8_t*>(view.get()); }
 };
 
 // Both objects, or nothing: they are the host's, so they exist already.
 bool OpenSection(Section& section) {
-    section.mapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, kSectionName);
-    if (section.mapping == nullptr) return false;
-    section.view =
-        static_cast<std::uint8_t*>(MapViewOfFile(section.mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, kImageSize));
-    section.mutex = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName);
-    return section.view != nullptr && section.mutex != nullptr;
+    section.mapping.reset(OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, kSectionName));
+    if (!section.mapping) return false;
+    section.view.reset(MapViewOfFile(section.mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, kImageSize));
+    section.mutex.reset(OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kSectionMutexName));
+    return section.view && section.mutex;
 }
 
 bool ReadWholeFile(const wchar_t* path, std::vector<std::uint8_t>& bytes) {
-    HANDLE file =
-        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const UniqueFileHandle file(
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     bytes.assign(kImageSize, 0);
     DWORD got = 0;
-    const bool read = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) != 0;
-    CloseHandle(file);
+    const bool read = ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) != 0;
     bytes.resize(got);
     return read;
 }
@@ -83,30 +91,31 @@ void NextImage(std::mt19937& random, std::uint64_t n, std::vector<std::uint8_t>&
 
 int Storm(unsigned seed, const wchar_t* stopEventName, const wchar_t* reportPath) {
     Section section;
-    HANDLE stop = OpenEventW(SYNCHRONIZE, FALSE, stopEventName);
-    if (!OpenSection(section) || stop == nullptr) return kExitMissing;
+    const UniqueHandle stop(OpenEventW(SYNCHRONIZE, FALSE, stopEventName));
+    if (!OpenSection(section) || !stop) return kExitMissing;
     std::mt19937 random(seed);
     std::vector<std::uint8_t> image(kImageSize);
     std::uint64_t writes = 0;
     std::uint64_t abandoned = 0;
     const ULONGLONG deadline = GetTickCount64() + kLifetimeMs;
-    while (WaitForSingleObject(stop, 0) == WAIT_TIMEOUT && GetTickCount64() < deadline) {
+    while (WaitForSingleObject(stop.get(), 0) == WAIT_TIMEOUT && GetTickCount64() < deadline) {
         NextImage(random, writes, image);
-        const DWORD wait = WaitForSingleObject(section.mutex, 5000);
-        if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) continue;
-        if (wait == WAIT_ABANDONED) ++abandoned;
-        std::memcpy(section.view, image.data(), kImageSize);
-        ReleaseMutex(section.mutex);
+        {
+            const MutexGuard guard(section.mutex.get(), 5000);
+            if (!guard.acquired()) continue;
+            if (guard.abandoned()) ++abandoned;
+            std::memcpy(section.Bytes(), image.data(), kImageSize);
+        }
         ++writes;
-        Sleep(1);
+        Sleep(1);  // pacing: the host gets its turns between the writes
     }
-    HANDLE report = CreateFileW(reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (report != INVALID_HANDLE_VALUE) {
+    const UniqueFileHandle report(
+        CreateFileW(reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (report) {
         const std::string text =
             "writes " + std::to_string(writes) + " abandoned " + std::to_string(abandoned) + "\r\n";
         DWORD written = 0;
-        WriteFile(report, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(report);
+        WriteFile(report.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     }
     return writes > 0 ? kExitDone : kExitMissing;
 }
@@ -114,12 +123,13 @@ int Storm(unsigned seed, const wchar_t* stopEventName, const wchar_t* reportPath
 int Abandon(const wchar_t* imagePath, std::size_t bytes, DWORD holdMs, const wchar_t* readyEventName) {
     Section section;
     std::vector<std::uint8_t> image;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEventName);
-    if (!OpenSection(section) || ready == nullptr || !ReadWholeFile(imagePath, image)) return kExitMissing;
-    const DWORD wait = WaitForSingleObject(section.mutex, kLifetimeMs);
+    const UniqueHandle ready(OpenEventW(EVENT_MODIFY_STATE, FALSE, readyEventName));
+    if (!OpenSection(section) || !ready || !ReadWholeFile(imagePath, image)) return kExitMissing;
+    // Taken without a guard: it must not be released.
+    const DWORD wait = WaitForSingleObject(section.mutex.get(), kLifetimeMs);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED) return kExitMissing;
-    SetEvent(ready);
-    std::memcpy(section.view, image.data(), bytes < image.size() ? bytes : image.size());
+    SetEvent(ready.get());
+    std::memcpy(section.Bytes(), image.data(), bytes < image.size() ? bytes : image.size());
     Sleep(holdMs < kLifetimeMs ? holdMs : kLifetimeMs);
     // Ends while it owns the mutex: the system abandons it.
     ExitProcess(kExitDone);

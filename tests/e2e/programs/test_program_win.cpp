@@ -15,6 +15,10 @@
 #include <cwchar>
 #include <string>
 
+#include "base/unique_resource_win.h"
+#include "programs/stand_in_win.h"
+#include "protocol/korvid_protocol.h"
+
 namespace {
 
 constexpr UINT_PTR kLifetimeTimer = 1;
@@ -22,21 +26,20 @@ constexpr UINT kLifetimeMs = 60000;
 
 void RecordStart(const wchar_t* arguments) {
     wchar_t logPath[MAX_PATH] = {};
-    if (GetEnvironmentVariableW(L"KORVID_TEST_PROGRAM_LOG", logPath, MAX_PATH) == 0) return;
+    if (GetEnvironmentVariableW(korvid::e2e::kStandInLogVariable, logPath, MAX_PATH) == 0) return;
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     // One whole line per start; several programs may append at once.
-    HANDLE file = CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    const korvid::UniqueFileHandle file(CreateFileW(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     const std::wstring line = std::wstring(self) + L"|" + arguments + L"\r\n";
     const int bytes =
         WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), utf8.data(), bytes, nullptr, nullptr);
     DWORD written = 0;
-    WriteFile(file, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -74,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     const wchar_t* name = std::wcsrchr(self, L'\\');
     name = name != nullptr ? name + 1 : self;
-    if (lstrcmpiW(name, L"Option.exe") == 0) return RunWindow(instance, L"QIV Brennox 2 Gaming mouse", false);
+    if (lstrcmpiW(name, korvid::kCustomizerExeName) == 0)
+        return RunWindow(instance, korvid::kCustomizerWindowTitle, false);
     return 0;
 }
