@@ -88,6 +88,16 @@ std::vector<std::string> EditSession::Merge(const ShareData& incomingRaw) {
     return conflicts;
 }
 
+int RestoreEdits(EditSession& session, const ShareData& draftBase, const ShareData& draftEdited) {
+    int restored = 0;
+    for (const Field& field : FieldTable()) {
+        if (!IsEditable(field) || SameBytes(draftBase, draftEdited, field)) continue;
+        session.Set(field, ReadField(draftEdited, field));
+        ++restored;
+    }
+    return restored;
+}
+
 void MarkChangedFields(const ShareData& before, ShareData& after) {
     ClearChangeFlags(after);
     auto* bytes = reinterpret_cast<unsigned char*>(&after);

@@ -66,6 +66,11 @@ private:
     std::unique_ptr<ShareData> edited_;
 };
 
+// Writes the edits of a kept draft (the fields its edited image changes
+// against its base) over the session's edited image, leaving every other
+// field as the session holds it. Returns how many fields it wrote.
+int RestoreEdits(EditSession& session, const ShareData& draftBase, const ShareData& draftEdited);
+
 // The change flags of the fields that differ between before and after are set
 // in after, every other flag cleared.
 void MarkChangedFields(const ShareData& before, ShareData& after);
