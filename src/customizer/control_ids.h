@@ -79,6 +79,10 @@ inline constexpr int ID_PROFILE_OPTION = 702;  // edit, 0..255
 inline constexpr int ID_PROFILE_OPTION_LABEL = 703;
 inline constexpr int ID_DEVICE_HINT = 704;
 
+// The customizer's own message (to its main window, from a second Option.exe
+// started with --page N): show page wParam (0-based). Nobody else sends it.
+inline constexpr unsigned WM_CUSTOMIZER_SHOW_PAGE = 0x8000 + 1;  // WM_APP + 1
+
 // Timers of the main window.
 inline constexpr unsigned TIMER_APPLY_PROGRESS = 1;  // every kProgressStepMs while an apply is out
 inline constexpr unsigned TIMER_APPLY_FALLBACK = 2;  // once: the host never answered

@@ -2,8 +2,13 @@
 // the first one's window forward and ends with 0. It never creates the host's
 // section mutex (the host's start-up fails when that name is taken); its own
 // single-instance mutex has a name of its own.
+//
+//   Option.exe [--page N]   N = 1..5: open on that page (Profiles, DPI,
+//                           Pointer, Program, Device); a second start with
+//                           --page turns the first one's window to it.
 #include <windows.h>
 
+#include <cwchar>
 #include <memory>
 
 #include "base/framework_win.h"
@@ -34,6 +39,14 @@ std::wstring InstallDir() {
     return ToWide(DirectoryOf(ToU16(path)));
 }
 
+// The page of "--page N" (0-based), or -1.
+int PageArgument(const wchar_t* commandLine) {
+    const wchar_t* option = std::wcsstr(commandLine, L"--page ");
+    if (option == nullptr) return -1;
+    const long page = std::wcstol(option + 7, nullptr, 10);
+    return page >= 1 && page <= kPageCount ? static_cast<int>(page - 1) : -1;
+}
+
 // The first instance's window (its title, owned by another process).
 HWND OtherCustomizerWindow() {
     HWND window = nullptr;
@@ -50,14 +63,14 @@ public:
     bool InitInstance() override {
         CreatedObject instance = CreateNamedMutex(kCustomizerInstanceMutexName);
         if (instance.alreadyExisted) {
-            BringOtherForward();
+            BringOtherForward(PageArgument(m_lpCmdLine));
             quitCode_ = 0;
             return false;
         }
         instanceMutex_ = std::move(instance.handle);
         window_ = std::make_unique<CCustomizerWnd>(InstallDir());
         m_pMainWnd = window_.get();
-        if (!window_->Create(SW_SHOWNORMAL)) {
+        if (!window_->Create(SW_SHOWNORMAL, PageArgument(m_lpCmdLine))) {
             quitCode_ = 1;
             return false;
         }
@@ -67,11 +80,12 @@ public:
     bool PreTranslateMessage(MSG& msg) override { return window_ != nullptr && window_->PreTranslate(msg); }
 
 private:
-    static void BringOtherForward() {
+    static void BringOtherForward(int page) {
         for (int attempt = 0; attempt < kFindAttempts; ++attempt) {
             if (HWND other = OtherCustomizerWindow()) {
                 if (IsIconic(other)) (void)ShowWindow(other, SW_RESTORE);
                 (void)SetForegroundWindow(other);
+                if (page >= 0) (void)PostMessageW(other, WM_CUSTOMIZER_SHOW_PAGE, static_cast<WPARAM>(page), 0);
                 return;
             }
             Sleep(kFindPauseMs);

@@ -1,6 +1,8 @@
 // The customizer's controls: building them at 96-DPI positions scaled to the
 // window's DPI, and showing the session in them; a changed control turns into
 // a checked value for the session here.
+#include <windows.h>
+// After <windows.h>:
 #include <commctrl.h>
 #include <commdlg.h>
 #include <tlhelp32.h>
@@ -20,14 +22,15 @@ namespace {
 
 constexpr wchar_t kPageClass[] = L"KorvidCustomizerPage";
 
-// A page passes what its controls report up to the main window.
+// A page (a child of the tab control) passes what its controls report up to
+// the main window.
 LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            return SendMessageW(GetParent(hwnd), message, wParam, lParam);
+            return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         case WM_ERASEBKGND: {
             RECT client;
             (void)GetClientRect(hwnd, &client);
@@ -106,7 +109,9 @@ void CCustomizerWnd::CreateControls() {
 
     Add(m_hWnd, WC_STATICW, Text(IDS_EDIT_PROFILE), kLabel, ID_EDIT_PROFILE_LABEL, R(12, 14, 90, 20));
     Add(m_hWnd, WC_COMBOBOXW, L"", kList, ID_EDIT_PROFILE, R(106, 10, 300, 200));
-    tabs_ = Add(m_hWnd, WC_TABCONTROLW, L"", kTab | WS_CLIPSIBLINGS, ID_TABS, R(12, 42, 576, 326));
+    // The pages are children of the tab control, so they lie above its body;
+    // Tab walks into the shown page, Ctrl+Tab turns the pages.
+    tabs_ = Add(m_hWnd, WC_TABCONTROLW, L"", kTab | WS_CLIPCHILDREN, ID_TABS, R(12, 42, 576, 326), WS_EX_CONTROLPARENT);
     const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI, IDS_TAB_POINTER, IDS_TAB_PROGRAM, IDS_TAB_DEVICE};
     for (int i = 0; i < kPageCount; ++i) {
         std::wstring text = Text(tabTexts[i]);
@@ -118,15 +123,9 @@ void CCustomizerWnd::CreateControls() {
 }
 
 void CCustomizerWnd::CreatePages() {
-    const RECT pageRect = R(20, 74, 560, 288);
+    const RECT pageRect = R(8, 32, 560, 288);  // inside the tab control, below the tabs
     for (int i = 0; i < kPageCount; ++i) {
-        pages_[i] = Add(m_hWnd, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, ID_PAGE_PROFILES + i, pageRect,
-                        WS_EX_CONTROLPARENT);
-    }
-    // The pages lie above the tab control in the z-order (painted over it) and
-    // after it in the tab order.
-    for (int i = kPageCount - 1; i >= 0; --i) {
-        (void)SetWindowPos(pages_[i], tabs_, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        pages_[i] = Add(tabs_, kPageClass, L"", WS_CHILD, ID_PAGE_PROFILES + i, pageRect, WS_EX_CONTROLPARENT);
     }
 
     HWND page = pages_[0];

@@ -29,6 +29,7 @@ constexpr MessageMapEntry<CCustomizerWnd> kMessageMap[] = {
     {WM_UI_PROFILE_CHANGED, 0, &CCustomizerWnd::OnSectionChanged},
     {WM_UI_STAGE_CHANGED, 0, &CCustomizerWnd::OnSectionChanged},
     {WM_UI_ENABLE_APPLY, 0, &CCustomizerWnd::OnEnableApply},
+    {WM_CUSTOMIZER_SHOW_PAGE, 0, &CCustomizerWnd::OnShowPage},
     {WM_COMMAND, ID_OK, &CCustomizerWnd::OnOk},
     {WM_COMMAND, ID_CANCEL, &CCustomizerWnd::OnCancel},
     {WM_COMMAND, ID_APPLY, &CCustomizerWnd::OnApply},
@@ -52,7 +53,7 @@ CCustomizerWnd::~CCustomizerWnd() {
     if (font_ != nullptr) (void)DeleteObject(font_);
 }
 
-bool CCustomizerWnd::Create(int showCommand) {
+bool CCustomizerWnd::Create(int showCommand, int page) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     if (!CreateEx(WS_EX_CONTROLPARENT, kCustomizerWindowTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100)) {
         return false;
@@ -66,6 +67,7 @@ bool CCustomizerWnd::Create(int showCommand) {
     ApplyFont();
     Layout();
     StartSession();
+    ShowPage(page >= 0 && page < kPageCount ? page : 0);
     (void)ShowWindow(m_hWnd, showCommand);
     (void)UpdateWindow(m_hWnd);
     return true;
@@ -73,6 +75,12 @@ bool CCustomizerWnd::Create(int showCommand) {
 
 bool CCustomizerWnd::PreTranslate(MSG& msg) {
     if (m_hWnd == nullptr) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0 &&
+        (msg.hwnd == m_hWnd || IsChild(m_hWnd, msg.hwnd))) {
+        const int step = GetKeyState(VK_SHIFT) < 0 ? kPageCount - 1 : 1;
+        ShowPage((static_cast<int>(SendMessageW(tabs_, TCM_GETCURSEL, 0, 0)) + step) % kPageCount);
+        return true;
+    }
     return IsDialogMessageW(m_hWnd, &msg) != 0;
 }
 
@@ -185,6 +193,11 @@ LRESULT CCustomizerWnd::OnEraseBackground(WPARAM wParam, LPARAM) {
     (void)GetClientRect(m_hWnd, &client);
     (void)FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     return TRUE;
+}
+
+LRESULT CCustomizerWnd::OnShowPage(WPARAM wParam, LPARAM) {
+    if (wParam < static_cast<WPARAM>(kPageCount)) ShowPage(static_cast<int>(wParam));
+    return 0;
 }
 
 // --- Protocol ----------------------------------------------------------------

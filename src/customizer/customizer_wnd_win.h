@@ -45,7 +45,8 @@ public:
     explicit CCustomizerWnd(std::wstring installDir);
     ~CCustomizerWnd() override;
 
-    bool Create(int showCommand);
+    // Opens on the page (0-based; the first when out of range).
+    bool Create(int showCommand, int page);
     // Whether the message is the window's keyboard navigation (tab, mnemonics,
     // Enter, Esc); then it has been handled.
     bool PreTranslate(MSG& msg);
@@ -69,6 +70,7 @@ public:
     LRESULT OnRestoreDraft(WPARAM, LPARAM);
     LRESULT OnDiscardDraft(WPARAM, LPARAM);
     LRESULT OnStartHost(WPARAM, LPARAM);
+    LRESULT OnShowPage(WPARAM, LPARAM);
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
