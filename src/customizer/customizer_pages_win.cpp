@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/child_window_win.h"
 #include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "customizer/customizer_wnd_win.h"
@@ -63,22 +64,7 @@ constexpr DWORD kRadio = kTab | BS_RADIOBUTTON;
 
 constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
 
-HWND Item(HWND root, int id) {
-    struct Search {
-        int id;
-        HWND found;
-    } search{id, nullptr};
-    (void)EnumChildWindows(
-        root,
-        [](HWND child, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (GetDlgCtrlID(child) != s->id) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+HWND Item(HWND root, int id) { return FindDescendant(root, id); }
 
 std::wstring WindowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -383,7 +369,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
             if (linkXY_) {
                 for (int stage = 0; stage < kStageCount; ++stage) {
                     StoreValue(*FieldOf(*FindBinding(ID_STAGE_Y + stage), editing_),
-                               std::int64_t{image.profiles[editing_].dpiX[stage]});
+                               std::int64_t{image.profiles[editing_].dpiX[stage]}, false);
                 }
             }
             Fill();
@@ -428,10 +414,9 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         const auto index = static_cast<std::size_t>(selected);
         if (binding->kind == BindingKind::kDpi && index < OfferedDpis().size()) {
             const std::int64_t dpiIndex = *IndexOfDpi(OfferedDpis()[index]);
-            StoreValue(*FieldOf(*binding, editing_), dpiIndex);
-            if (linkXY_ && binding->controlId < ID_STAGE_Y) {
-                StoreValue(*FieldOf(*FindBinding(ID_STAGE_Y + binding->element), editing_), dpiIndex);
-            }
+            const bool linked = linkXY_ && binding->controlId < ID_STAGE_Y;
+            StoreValue(*FieldOf(*binding, editing_), dpiIndex, !linked);
+            if (linked) StoreValue(*FieldOf(*FindBinding(ID_STAGE_Y + binding->element), editing_), dpiIndex);
         } else if (binding->kind == BindingKind::kDoubleClick && index < DoubleClickSteps().size()) {
             StoreValue(*FieldOf(*binding, editing_), std::int64_t{DoubleClickSteps()[index]});
         }
@@ -459,7 +444,7 @@ void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
     }
 }
 
-void CCustomizerWnd::StoreValue(const Field& field, FieldValue value) {
+void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill) {
     const std::string refusal = CheckValue(field, value);
     if (!refusal.empty()) {
         Status(Format(IDS_STATUS_REFUSED, std::wstring(refusal.begin(), refusal.end()).c_str()));
@@ -467,7 +452,7 @@ void CCustomizerWnd::StoreValue(const Field& field, FieldValue value) {
     } else {
         session_.Set(field, value);
     }
-    Fill();
+    if (fill) Fill();
 }
 
 void CCustomizerWnd::PickColor(int stage) {

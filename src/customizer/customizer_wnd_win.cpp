@@ -355,13 +355,15 @@ void CCustomizerWnd::Apply(bool closeAfter) {
             break;
     }
     session_.Applied(*prepared);
-    applyFrames_ = std::max(FramesOfChangedPush(*prepared), 1);
     const HWND host = host_.HostWindow();
-    if (host == nullptr || !PostMessageW(host, WM_HOST_APPLY_ALL, 0, 0)) {
+    if (host == nullptr) {
         Status(Text(IDS_STATUS_NO_HOST_WINDOW));
         Fill();
         return;
     }
+    // Everything the window shows changes before the host is told, so that
+    // its answer always finds the apply under way.
+    applyFrames_ = std::max(FramesOfChangedPush(*prepared), 1);
     applyPending_ = true;
     closeAfterApply_ = closeAfter;
     applyStep_ = 0;
@@ -370,10 +372,11 @@ void CCustomizerWnd::Apply(bool closeAfter) {
     (void)SendMessageW(progress_, PBM_SETPOS, 0, 0);
     (void)ShowWindow(progress_, SW_SHOW);
     SetApplyEnabled(false);
-    (void)SetTimer(m_hWnd, TIMER_APPLY_PROGRESS, kProgressStepMs, nullptr);
-    (void)SetTimer(m_hWnd, TIMER_APPLY_FALLBACK, fallbackMs_, nullptr);
     Status(Format(IDS_STATUS_APPLYING, applyFrames_));
     Fill();
+    (void)SetTimer(m_hWnd, TIMER_APPLY_PROGRESS, kProgressStepMs, nullptr);
+    (void)SetTimer(m_hWnd, TIMER_APPLY_FALLBACK, fallbackMs_, nullptr);
+    if (!PostMessageW(host, WM_HOST_APPLY_ALL, 0, 0)) EndApply(IDS_STATUS_NO_HOST_WINDOW, 0);
 }
 
 void CCustomizerWnd::ApplyToFile(bool closeAfter) {

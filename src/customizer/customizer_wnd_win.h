@@ -100,7 +100,9 @@ private:
     void FillRunningPrograms();
     void ShowPage(int page);
     void StoreTyped(const Binding& binding, HWND control);
-    void StoreValue(const Field& field, FieldValue value);
+    // Checks and stores the value, then shows the session (unless fill is
+    // false: more values follow).
+    void StoreValue(const Field& field, FieldValue value, bool fill = true);
     void PickColor(int stage);
     void CaptureWindowsPointer();
     void BrowseProgram();
