@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 #include "base/child_window_win.h"
 #include "base/unique_resource_win.h"
@@ -181,25 +182,24 @@ void CCustomizerWnd::CreatePages() {
     ShowNotice(0, false, false);
 
     // The lists that never change.
-    for (int stage = 0; stage < kStageCount; ++stage) {
-        for (const int control : {ID_STAGE_X + stage, ID_STAGE_Y + stage}) {
-            HWND list = Item(m_hWnd, control);
-            for (const int dpi : OfferedDpis()) {
-                wchar_t item[32];
-                (void)swprintf(item, 32, Text(IDS_DPI_ITEM).c_str(), dpi);
-                (void)SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-            }
+    const auto addNumbers = [](HWND list, const std::wstring& format, const auto& numbers) {
+        (void)SendMessageW(list, CB_INITSTORAGE, numbers.size(), numbers.size() * 16 * sizeof(wchar_t));
+        for (const int number : numbers) {
+            wchar_t item[32];
+            (void)swprintf(item, 32, format.c_str(), number);
+            (void)SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         }
+    };
+    const std::wstring dpiFormat = Text(IDS_DPI_ITEM);
+    for (int stage = 0; stage < kStageCount; ++stage) {
+        addNumbers(Item(m_hWnd, ID_STAGE_X + stage), dpiFormat, OfferedDpis());
+        addNumbers(Item(m_hWnd, ID_STAGE_Y + stage), dpiFormat, OfferedDpis());
     }
-    HWND doubleClick = Item(m_hWnd, ID_DOUBLE_CLICK);
-    for (const int step : DoubleClickSteps()) {
-        wchar_t item[32];
-        (void)swprintf(item, 32, Text(IDS_DOUBLE_CLICK_ITEM).c_str(), DoubleClickMs(step));
-        (void)SendMessageW(doubleClick, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-    }
+    std::vector<int> doubleClickMs;
+    for (const int step : DoubleClickSteps()) doubleClickMs.push_back(DoubleClickMs(step));
+    addNumbers(Item(m_hWnd, ID_DOUBLE_CLICK), Text(IDS_DOUBLE_CLICK_ITEM), doubleClickMs);
     (void)SendMessageW(Item(m_hWnd, ID_PROFILE_NAME), EM_LIMITTEXT, kProfileNameChars - 1, 0);
     (void)SendMessageW(Item(m_hWnd, ID_PROGRAM_PATH), EM_LIMITTEXT, kProgramPathChars - 1, 0);
-    FillRunningPrograms();
     ShowPage(0);
 }
 
@@ -230,6 +230,12 @@ void CCustomizerWnd::Layout() {
 }
 
 void CCustomizerWnd::ShowPage(int page) {
+    // The running programs are listed when the page is first shown: the
+    // snapshot of every process costs more than the rest of the start.
+    if (page == ID_PAGE_PROGRAM - ID_PAGE_PROFILES && !runningListed_) {
+        runningListed_ = true;
+        FillRunningPrograms();
+    }
     for (int i = 0; i < kPageCount; ++i) (void)ShowWindow(pages_[i], i == page ? SW_SHOW : SW_HIDE);
     (void)SendMessageW(tabs_, TCM_SETCURSEL, page, 0);
 }

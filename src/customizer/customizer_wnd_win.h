@@ -131,6 +131,7 @@ private:
     int editing_ = 0;  // the profile the pages show
     bool filling_ = false;
     bool linkXY_ = true;
+    bool runningListed_ = false;
 
     bool applyPending_ = false;
     bool closeAfterApply_ = false;
