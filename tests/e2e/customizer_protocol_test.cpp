@@ -200,6 +200,22 @@ TEST_F(CustomizerTest, WithoutAHostConfigDataIsEditedAndReplacedWholeWithABackup
     EXPECT_EQ(files, 2);
 }
 
+TEST_F(CustomizerTest, OpenCustomizerButtonOnTheMouseStartsItConnected) {
+    auto host = StartHostAfterFirstPush();
+    ASSERT_NE(host, nullptr);
+    ASSERT_TRUE(host->Post(WM_DEVICE_EVENT, EVENT_OPEN_CUSTOMIZER, 1));
+    HWND window = nullptr;
+    ASSERT_TRUE(
+        PollUntil([&] { return (window = FindWindowOf(kCustomizerWindowTitle, 0)) != nullptr; }, kStartTimeoutMs));
+    const CustomizerWindow ui(window);
+    EXPECT_TRUE(PollUntil([&] { return Contains(ui.Status(), L"Connected"); }, kMessageTimeoutMs))
+        << std::string(ui.Status().begin(), ui.Status().end());
+    EXPECT_FALSE(ui.Visible(ID_START_HOST));
+    // The host closes it when it ends.
+    EXPECT_EQ(host->Close(kExitTimeoutMs), std::optional<DWORD>(kExitOk));
+    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerWindowTitle) == 0; }, kExitTimeoutMs));
+}
+
 TEST_F(CustomizerTest, SecondStartTurnsTheFirstWindowToItsPageAndEnds) {
     const CustomizerRun first = StartCustomizer(install_);
     ASSERT_NE(first.window, nullptr);
