@@ -1,5 +1,6 @@
 # The install folder the suite expects, flat: Korvid.exe, lan.dll,
-# hiddriver.dll, config.ini (on-screen display on) and korvidctl.exe.
+# hiddriver.dll, config.ini (on-screen display on), Option.exe (the
+# customizer) and korvidctl.exe.
 # `cpack --preset windows` (or cpack in build/windows) zips it.
 set(KORVID_INSTALL_DRIVER "hid" CACHE STRING "hiddriver.dll in the install folder: hid (the mouse) or sim (simulated)")
 set_property(CACHE KORVID_INSTALL_DRIVER PROPERTY STRINGS hid sim)
@@ -13,6 +14,9 @@ install(FILES $<TARGET_FILE:hiddriver_${KORVID_INSTALL_DRIVER}> DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/config.ini DESTINATION .)
 if(TARGET korvidctl)
   install(TARGETS korvidctl RUNTIME DESTINATION .)
+endif()
+if(TARGET Option)
+  install(TARGETS Option RUNTIME DESTINATION .)
 endif()
 
 set(CPACK_GENERATOR ZIP)

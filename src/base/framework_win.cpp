@@ -22,6 +22,7 @@ int CWinApp::Run(HINSTANCE instance, const wchar_t* commandLine) {
         BOOL got;
         while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
             if (got == -1) break;
+            if (PreTranslateMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

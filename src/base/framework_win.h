@@ -75,6 +75,9 @@ public:
     virtual ~CWinApp() = default;
 
     virtual bool InitInstance() { return true; }
+    // A message the loop has taken, before it is translated and dispatched;
+    // true when it has been handled (dialog keyboard navigation).
+    virtual bool PreTranslateMessage(MSG&) { return false; }
     virtual int ExitInstance() { return quitCode_; }
 
     // The entry point's work: InitInstance, message loop, ExitInstance.

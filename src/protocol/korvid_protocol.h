@@ -90,6 +90,10 @@ inline constexpr wchar_t kOsdWindowTitle[] = L"Oskel_TRAVENA7000X_OSD";
 // --- Named kernel objects ---------------------------------------------------
 
 inline constexpr wchar_t kSingleInstanceMutexName[] = L"T593K_Gaming_Mouse_HidHost";
+// The customizer's own single-instance mutex (never the section mutex, which
+// only the host creates): a second Option.exe finds it taken, brings the
+// first one's window forward and ends.
+inline constexpr wchar_t kCustomizerInstanceMutexName[] = L"Korvid_QIV_Brennox_2_Customizer";
 // The configuration image shared with the customizer, and the mutex that
 // guards every read and write of it. Only the host creates the mutex: its
 // start-up fails when the name is already taken.

@@ -1,0 +1,106 @@
+// Option.exe: the customizer. One instance per session: a second start brings
+// the first one's window forward and ends with 0. It never creates the host's
+// section mutex (the host's start-up fails when that name is taken); its own
+// single-instance mutex has a name of its own.
+//
+//   Option.exe [--page N]   N = 1..5: open on that page (Profiles, DPI,
+//                           Pointer, Program, Device); a second start with
+//                           --page turns the first one's window to it.
+#include <windows.h>
+
+#include <cwchar>
+#include <memory>
+
+#include "base/framework_win.h"
+#include "base/unique_resource_win.h"
+#include "base/wide_text_win.h"
+#include "config/data_folder.h"
+#include "customizer/customizer_wnd_win.h"
+#include "protocol/korvid_protocol.h"
+
+namespace korvid {
+namespace {
+
+// How long a second instance looks for the first one's window (it may still
+// be building it).
+constexpr int kFindAttempts = 50;
+constexpr DWORD kFindPauseMs = 100;
+
+std::wstring InstallDir() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return ToWide(DirectoryOf(ToU16(path)));
+}
+
+// The page of "--page N" (0-based), or -1.
+int PageArgument(const wchar_t* commandLine) {
+    const wchar_t* option = std::wcsstr(commandLine, L"--page ");
+    if (option == nullptr) return -1;
+    const long page = std::wcstol(option + 7, nullptr, 10);
+    return page >= 1 && page <= kPageCount ? static_cast<int>(page - 1) : -1;
+}
+
+// The first instance's window (its title, owned by another process).
+HWND OtherCustomizerWindow() {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, kCustomizerWindowTitle)) != nullptr) {
+        DWORD process = 0;
+        (void)GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId()) return window;
+    }
+    return nullptr;
+}
+
+class CCustomizerApp : public CWinApp {
+public:
+    bool InitInstance() override {
+        CreatedObject instance = CreateNamedMutex(kCustomizerInstanceMutexName);
+        if (instance.alreadyExisted) {
+            BringOtherForward(PageArgument(m_lpCmdLine));
+            quitCode_ = 0;
+            return false;
+        }
+        instanceMutex_ = std::move(instance.handle);
+        window_ = std::make_unique<CCustomizerWnd>(InstallDir());
+        m_pMainWnd = window_.get();
+        if (!window_->Create(SW_SHOWNORMAL, PageArgument(m_lpCmdLine))) {
+            quitCode_ = 1;
+            return false;
+        }
+        return true;
+    }
+
+    bool PreTranslateMessage(MSG& msg) override { return window_ != nullptr && window_->PreTranslate(msg); }
+
+private:
+    static void BringOtherForward(int page) {
+        for (int attempt = 0; attempt < kFindAttempts; ++attempt) {
+            if (HWND other = OtherCustomizerWindow()) {
+                if (IsIconic(other)) (void)ShowWindow(other, SW_RESTORE);
+                (void)SetForegroundWindow(other);
+                if (page >= 0) (void)PostMessageW(other, WM_CUSTOMIZER_SHOW_PAGE, static_cast<WPARAM>(page), 0);
+                return;
+            }
+            Sleep(kFindPauseMs);
+        }
+    }
+
+    UniqueHandle instanceMutex_;
+    std::unique_ptr<CCustomizerWnd> window_;
+};
+
+CCustomizerApp theApp;
+
+}  // namespace
+}  // namespace korvid
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+    return korvid::AfxGetApp()->Run(instance, commandLine);
+}

@@ -1,0 +1,57 @@
+// Driving the real Option.exe from a test, as a person would through its
+// controls, but by control ID (customizer/control_ids.h) with cross-process
+// messages: WM_SETTEXT into an edit (its EN_CHANGE follows), BM_CLICK on a
+// button, CB_SETCURSEL plus CBN_SELCHANGE on a combo box. Every send is
+// bounded; a window that does not answer fails the call, not the test run.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "host_process_win.h"
+#include "staging_win.h"
+
+namespace korvid::e2e {
+
+// The built Option.exe; empty while the build has none.
+std::wstring BuiltCustomizer();
+// Copies it into the install folder as Option.exe.
+bool StageCustomizer(const InstallFolder& install);
+
+class CustomizerWindow {
+public:
+    explicit CustomizerWindow(HWND window) : window_(window) {}
+
+    HWND Window() const { return window_; }
+    // The descendant with this control ID, or nullptr.
+    HWND Control(int id) const;
+
+    bool SetText(int id, const std::wstring& text) const;
+    std::wstring Text(int id) const;
+    bool Click(int id) const;
+    bool Select(int id, int index) const;
+    int Selected(int id) const;
+    bool Checked(int id) const;
+    bool Enabled(int id) const;
+    bool Visible(int id) const;
+    // The status bar's sentence.
+    std::wstring Status() const;
+
+private:
+    HWND window_;
+};
+
+// Starts Option.exe from the install folder (arguments after the name) and
+// waits until its window answers; nullptr process when it could not start.
+struct CustomizerRun {
+    std::unique_ptr<HostProcess> process;
+    HWND window = nullptr;
+};
+CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& arguments = {});
+
+// "<data folder>\Draft.data".
+std::wstring DraftPath();
+
+}  // namespace korvid::e2e
