@@ -1,7 +1,6 @@
 // FerroxOSD.exe: the on-screen display. The host starts it at every start-up
 // whether it runs or not; a second instance finds the single-instance mutex
-// taken and ends with 0 at once. It reads its settings from config.ini beside
-// it once, at start-up.
+// taken and ends with 0 at once. Its settings are in config.ini beside it.
 #include <windows.h>
 
 #include <memory>
@@ -10,7 +9,6 @@
 #include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "config/data_folder.h"
-#include "config/settings_file_win.h"
 #include "osd/osd_wnd_win.h"
 #include "protocol/korvid_protocol.h"
 
@@ -35,9 +33,7 @@ public:
             return false;
         }
         instanceMutex_ = std::move(instance.handle);
-        OsdSettings settings{};
-        ReadOsdSettings(settings, OwnFolder());
-        window_ = std::make_unique<COsdWnd>(DecodeOsdLook(settings));
+        window_ = std::make_unique<COsdWnd>(OwnFolder());
         m_pMainWnd = window_.get();
         if (!window_->Create()) {
             quitCode_ = 1;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "config/settings_file_win.h"
 #include "config/share_data.h"
 #include "protocol/korvid_protocol.h"
 
@@ -101,6 +102,9 @@ LRESULT COsdWnd::OnOsdShow(WPARAM wParam, LPARAM lParam) {
 }
 
 void COsdWnd::Show(int profileIndex) {
+    OsdSettings settings{};
+    ReadOsdSettings(settings, installDir_);
+    look_ = DecodeOsdLook(settings);
     const std::u16string profileLine = OsdProfileLine(profileIndex);
     profileLine_.assign(profileLine.begin(), profileLine.end());
     detailLine_.clear();

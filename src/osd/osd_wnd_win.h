@@ -1,11 +1,14 @@
 // The on-screen display's one window: hidden until WM_OSD_SHOW, then shows
 // the profile on the monitor of the foreground window for a while and fades
-// out. It never takes activation or mouse input.
+// out. It never takes activation or mouse input. Its look comes from
+// config.ini in the install folder, read at every showing (the customizer's
+// changes count from the next one).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "base/framework_win.h"
 #include "base/unique_resource_win.h"
@@ -18,7 +21,7 @@ using UniqueFont = UniqueResource<HFONT, DeleteGdiObject>;
 
 class COsdWnd : public CWnd {
 public:
-    explicit COsdWnd(const OsdLook& look) : look_(look) {}
+    explicit COsdWnd(std::wstring installDir) : installDir_(std::move(installDir)) {}
     bool Create();
 
 protected:
@@ -42,7 +45,8 @@ private:
     void Layout(const RECT& workArea, unsigned dpi);
     void Draw(HDC dc, const RECT& client);
 
-    OsdLook look_;
+    std::wstring installDir_;
+    OsdLook look_ = DefaultOsdLook();
     std::wstring profileLine_;
     std::wstring detailLine_;
     unsigned dpi_ = 96;
