@@ -222,7 +222,7 @@ TEST_F(CustomizerTest, SecondStartTurnsTheFirstWindowToItsPageAndEnds) {
     ASSERT_NE(first.window, nullptr);
     const CustomizerWindow ui(first.window);
 
-    auto second = ChildProcess::Start(install_.InstallDir() + L"Option.exe", {L"--page 3", {}});
+    auto second = ChildProcess::Start(install_.InstallDir() + kCustomizerExeName, {L"--page 3", {}});
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
     EXPECT_EQ(static_cast<int>(WindowsTitled(kCustomizerWindowTitle).size()), 1);
