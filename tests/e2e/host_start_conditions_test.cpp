@@ -44,12 +44,12 @@ std::string IniWithDeviceIds(const char* vendorId, const char* productId) {
 // must not be read.
 TEST_F(HostProgramsTest, AnotherWorkingDirectoryFindsEverythingInTheInstallFolder) {
     customizer_.reset();  // the host is to launch the customizer itself
-    ASSERT_TRUE(install_.WriteInstallFile(L"config.ini", IniWithDeviceIds("0x1234", "43981")));
+    ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, IniWithDeviceIds("0x1234", "43981")));
     ASSERT_TRUE(StageLanguageLibrary(install_.InstallDir(), {L"Open it", L"Leave", L"Tip from lan.dll"}));
     const std::wstring elsewhere = install_.TestDir() + L"elsewhere\\";
     ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
     const std::string decoy = "[Device]\r\nVendorId=0x0BAD\r\nProductId=0x0BAD\r\n";
-    ASSERT_TRUE(WriteFileBytes(elsewhere + L"config.ini", std::vector<std::uint8_t>(decoy.begin(), decoy.end())));
+    ASSERT_TRUE(WriteFileBytes(elsewhere + kSettingsFileName, std::vector<std::uint8_t>(decoy.begin(), decoy.end())));
     FakeNotificationArea tray;
     ASSERT_NE(tray.Handle(), nullptr);
     const std::wstring programLog = ProgramLog();

@@ -203,7 +203,7 @@ TEST_F(HostProgramsTest, TheTooltipComesFromLanDllOrFallsBackAndTheMenuWorksEith
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
-        const std::wstring library = install_.InstallDir() + L"lan.dll";
+        const std::wstring library = install_.InstallDir() + kLanguageLibraryName;
         (void)DeleteFileW(library.c_str());  // may not exist
         if (c.library) {
             ASSERT_TRUE(StageLanguageLibrary(install_.InstallDir(), *c.library));

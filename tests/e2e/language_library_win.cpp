@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "protocol/korvid_protocol.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
@@ -16,7 +17,7 @@ namespace {
 constexpr unsigned kStringsPerBlock = 16;
 constexpr unsigned kFirstId = kTextOpenSettings;
 
-std::wstring TargetPath(const std::wstring& folder) { return folder + L"lan.dll"; }
+std::wstring TargetPath(const std::wstring& folder) { return folder + kLanguageLibraryName; }
 
 std::vector<std::uint16_t> StringBlock(const LanguageTexts& texts) {
     std::vector<std::uint16_t> block;

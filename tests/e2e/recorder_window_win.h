@@ -15,11 +15,9 @@
 #include <vector>
 
 #include "e2e_harness_win.h"
+#include "protocol/korvid_protocol.h"
 
 namespace korvid::e2e {
-
-inline constexpr wchar_t kCustomizerWindowTitle[] = L"QIV Brennox 2 Gaming mouse";
-inline constexpr wchar_t kOsdWindowTitle[] = L"Oskel_TRAVENA7000X_OSD";
 
 struct RecordedMessage {
     UINT message;
