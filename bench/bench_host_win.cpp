@@ -36,4 +36,11 @@ std::unique_ptr<ChildProcess> StartHost(const std::wstring& exe, const std::wstr
     return host;
 }
 
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 }  // namespace korvid::bench

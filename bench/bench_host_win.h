@@ -43,4 +43,7 @@ std::optional<std::wstring> StageHost(const std::wstring& dir, const ShareData& 
 // stderr.
 std::unique_ptr<ChildProcess> StartHost(const std::wstring& exe, const std::wstring& log);
 
+// Milliseconds on QueryPerformanceCounter's clock.
+double NowMs();
+
 }  // namespace korvid::bench

@@ -39,13 +39,6 @@ using namespace korvid::bench;
 constexpr int kRuns = 10;
 constexpr int kApplies = 5;
 
-double Now() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -66,7 +59,7 @@ bool StatusFilled(HWND window) {
 // Starts the program, waits for its window to be shown and filled, closes
 // it; the milliseconds to the shown window, or nothing.
 std::optional<double> TimeOneStart(const std::wstring& exe, bool filled) {
-    const double start = Now();
+    const double start = NowMs();
     auto process = ChildProcess::Start(exe);
     if (process == nullptr) return std::nullopt;
     HWND window = nullptr;
@@ -76,7 +69,7 @@ std::optional<double> TimeOneStart(const std::wstring& exe, bool filled) {
             return window != nullptr && IsWindowVisible(window) && Answers(window) && (!filled || StatusFilled(window));
         },
         kWaitMs);
-    const double elapsed = Now() - start;
+    const double elapsed = NowMs() - start;
     if (window != nullptr) (void)PostMessageW(window, WM_CLOSE, 0, 0);
     if (!process->WaitForExit(kWaitMs)) process->Terminate();
     if (!shown) return std::nullopt;

@@ -25,3 +25,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Korvid-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 include(CPack)
+
+# The on-screen display, beside Korvid.exe (the host starts it at every
+# start-up; config.ini above holds its settings).
+if(TARGET FerroxOSD)
+  install(TARGETS FerroxOSD RUNTIME DESTINATION .)
+endif()

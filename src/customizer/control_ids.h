@@ -30,7 +30,8 @@ inline constexpr int ID_PAGE_DPI = 201;
 inline constexpr int ID_PAGE_POINTER = 202;
 inline constexpr int ID_PAGE_PROGRAM = 203;
 inline constexpr int ID_PAGE_DEVICE = 204;
-inline constexpr int kPageCount = 5;
+inline constexpr int ID_PAGE_OSD = 205;
+inline constexpr int kPageCount = 6;
 
 // Profiles page.
 inline constexpr int ID_ACTIVE_PROFILE_TEXT = 300;  // "Active on the mouse: profile 2"
@@ -78,6 +79,16 @@ inline constexpr int ID_OPTION07_LABEL = 701;
 inline constexpr int ID_PROFILE_OPTION = 702;  // edit, 0..255
 inline constexpr int ID_PROFILE_OPTION_LABEL = 703;
 inline constexpr int ID_DEVICE_HINT = 704;
+
+// On-screen display page: config.ini's OSDSetting record, saved on its own
+// (not part of Apply). The value controls follow kOsdFields (osd/osd_look.h):
+// ID_OSD_VALUE + row, row 0 the position (combo box), the others edits; their
+// labels ID_OSD_VALUE_LABEL + row.
+inline constexpr int ID_OSD_ENABLED = 800;  // check box: osdEnabled
+inline constexpr int ID_OSD_VALUE = 810;
+inline constexpr int ID_OSD_VALUE_LABEL = 820;
+inline constexpr int ID_OSD_SAVE = 830;
+inline constexpr int ID_OSD_HINT = 831;
 
 // The customizer's own message (to its main window, from a second Option.exe
 // started with --page N): show page wParam (0-based). Nobody else sends it.

@@ -99,7 +99,8 @@ void CCustomizerWnd::CreateControls() {
     // The pages are children of the tab control, so they lie above its body;
     // Tab walks into the shown page, Ctrl+Tab turns the pages.
     tabs_ = Add(m_hWnd, WC_TABCONTROLW, L"", kTab | WS_CLIPCHILDREN, ID_TABS, R(12, 42, 576, 326), WS_EX_CONTROLPARENT);
-    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI, IDS_TAB_POINTER, IDS_TAB_PROGRAM, IDS_TAB_DEVICE};
+    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI,    IDS_TAB_POINTER,
+                                       IDS_TAB_PROGRAM,  IDS_TAB_DEVICE, IDS_TAB_OSD};
     for (int i = 0; i < kPageCount; ++i) {
         std::wstring text = Text(tabTexts[i]);
         TCITEMW item{};
@@ -166,6 +167,8 @@ void CCustomizerWnd::CreatePages() {
     Add(page, WC_STATICW, Text(IDS_PROFILE_OPTION), kLabel, ID_PROFILE_OPTION_LABEL, R(8, 44, 390, 20));
     Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_PROFILE_OPTION, R(404, 41, 60, 23));
     Add(page, WC_STATICW, Text(IDS_DEVICE_HINT), kLabel, ID_DEVICE_HINT, R(8, 84, 540, 60));
+
+    CreateOsdPage(pages_[ID_PAGE_OSD - ID_PAGE_PROFILES]);
 
     // The notice line, the progress bar, the buttons and the status bar.
     Add(m_hWnd, WC_STATICW, L"", kLabel, ID_NOTICE, R(12, 380, 300, 20));
@@ -355,6 +358,10 @@ void CCustomizerWnd::FillRunningPrograms() {
 
 void CCustomizerWnd::OnControl(int id, int code, HWND control) {
     if (filling_) return;
+    if (id == ID_OSD_SAVE && code == BN_CLICKED) {
+        SaveOsdPage();
+        return;
+    }
     const ShareData& image = session_.edited();
     if (id == ID_EDIT_PROFILE && code == CBN_SELCHANGE) {
         const auto selected = SendMessageW(control, CB_GETCURSEL, 0, 0);

@@ -106,6 +106,10 @@ private:
     void PickColor(int stage);
     void CaptureWindowsPointer();
     void BrowseProgram();
+    // The on-screen display page (osd_page_win.cpp): config.ini's record,
+    // read when the page is made, written by its own Save button.
+    void CreateOsdPage(HWND page);
+    void SaveOsdPage();
 
     // Protocol.
     void StartSession();

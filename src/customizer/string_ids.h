@@ -76,3 +76,19 @@
 #define IDS_NOTICE_NO_HOST 1121
 #define IDS_SAVE_FAILED_TITLE 1122
 #define IDS_STATUS_BAD_DRAFT 1123
+
+// On-screen display page.
+#define IDS_TAB_OSD 1200
+#define IDS_OSD_ENABLED 1201
+#define IDS_OSD_POSITION 1202
+#define IDS_OSD_SHOW_MS 1203
+#define IDS_OSD_FADE_MS 1204
+#define IDS_OSD_TEXT_SIZE 1205
+#define IDS_OSD_OPACITY 1206
+#define IDS_OSD_MARGIN 1207
+#define IDS_OSD_SAVE 1208
+#define IDS_OSD_HINT 1209
+#define IDS_OSD_POSITIONS 1210  // the nine grid cells, separated by |
+#define IDS_OSD_SAVED 1211
+#define IDS_OSD_NOT_SAVED 1212
+#define IDS_OSD_OUT_OF_RANGE 1213

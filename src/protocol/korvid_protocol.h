@@ -38,6 +38,11 @@ inline constexpr std::uintptr_t kOsdShowWParam = 40;
 constexpr std::intptr_t OsdShowLParam(int profileIndex) {
     return static_cast<std::intptr_t>((static_cast<std::uint32_t>(profileIndex) & 0xFFFFu) << 16);
 }
+// The on-screen display ignores every other wParam and profile indexes
+// outside 0..4. While it shows a profile, its window carries the property
+// kOsdShownProfileProp = profile index + 1 (0 or absent while hidden), for
+// tests and tools that look at it from outside.
+inline constexpr wchar_t kOsdShownProfileProp[] = L"KorvidOsdShownProfile";
 
 // Driver library to host.
 inline constexpr unsigned WM_DEVICE_EVENT = 1325;       // wParam event class, low word of lParam its argument
@@ -94,6 +99,10 @@ inline constexpr wchar_t kSingleInstanceMutexName[] = L"T593K_Gaming_Mouse_HidHo
 // only the host creates): a second Option.exe finds it taken, brings the
 // first one's window forward and ends.
 inline constexpr wchar_t kCustomizerInstanceMutexName[] = L"Korvid_QIV_Brennox_2_Customizer";
+// The on-screen display's single-instance mutex: the host starts
+// FerroxOSD.exe at every start-up; a second one finds the name taken and ends
+// with 0 at once. It opens the section mutex only to read, never creates it.
+inline constexpr wchar_t kOsdInstanceMutexName[] = L"Korvid_Oskel_TRAVENA7000X_OSD";
 // The configuration image shared with the customizer, and the mutex that
 // guards every read and write of it. Only the host creates the mutex: its
 // start-up fails when the name is already taken.
@@ -117,6 +126,20 @@ inline constexpr wchar_t kVendorIdKey[] = L"VendorId";
 inline constexpr wchar_t kProductIdKey[] = L"ProductId";
 inline constexpr wchar_t kOsdSettingsSection[] = L"OSDSetting";
 inline constexpr wchar_t kOsdSettingsKey[] = L"config";
+// The record is OsdSettings (config/osd_settings.h), 348 bytes, all int32
+// little-endian. The host reads only osdEnabled; the rest belongs to the
+// on-screen display and the customizer's OSD page:
+//   0  osdLayout      1: the fields below are set; anything else: defaults
+//   4  osdPosition    0..8, a 3x3 grid row by row (0 top left, 4 centre,
+//                     7 bottom centre) on the foreground window's monitor
+//   8  osdEnabled     1: the host posts WM_OSD_SHOW on profile changes
+//   12 osdShowMs      full-opacity time, 200..10000 ms
+//   16 osdFadeMs      fade-out time, 0..5000 ms
+//   20 osdTextSize    profile line height in pixels at 96 DPI, 12..96
+//   24 osdOpacity     percent, 20..100
+//   28 osdMarginPx    distance from the work area's edge at 96 DPI, 0..400
+//   32..347           reserved, zero
+// A field out of its range takes its default (see osd/osd_look.h).
 
 // The data folder: "<application data>\QIV Brennox 2\" with Config\Config.data
 // in it (config/data_folder.h builds the paths).

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "e2e_harness_win.h"
+#include "host_test_fixture_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
@@ -53,5 +54,17 @@ CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& 
 
 // "<data folder>\Draft.data".
 std::wstring DraftPath();
+
+// A host test with the built Option.exe staged in the install folder in place
+// of the stand-in customizer window (skipped when the build has none).
+class RealCustomizerTest : public HostTest {
+protected:
+    void SetUp() override {
+        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
+        HostTest::SetUp();
+        customizer_.reset();  // the real customizer carries the title here
+        ASSERT_TRUE(StageCustomizer(install_));
+    }
+};
 
 }  // namespace korvid::e2e

@@ -53,15 +53,7 @@ private:
     UniqueMappedView view_;
 };
 
-class CustomizerFaultsTest : public HostTest {
-protected:
-    void SetUp() override {
-        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
-        HostTest::SetUp();
-        customizer_.reset();
-        ASSERT_TRUE(StageCustomizer(install_));
-    }
-};
+using CustomizerFaultsTest = RealCustomizerTest;
 
 TEST_F(CustomizerFaultsTest, HeldMutexKeepsTheEditAndAHostThatNeverAnswersGivesTheButtonsBack) {
     const StandInHost host;

@@ -37,13 +37,11 @@ int DpiItem(int dpi) {
 
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-class CustomizerTest : public HostTest {
+class CustomizerTest : public RealCustomizerTest {
 protected:
     void SetUp() override {
-        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
-        HostTest::SetUp();
-        customizer_.reset();  // the real customizer carries the title here
-        ASSERT_TRUE(StageCustomizer(install_));
+        RealCustomizerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         (void)DeleteFileW(DraftPath().c_str());
     }
 
