@@ -24,4 +24,6 @@ set(CPACK_PACKAGE_NAME Korvid)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Korvid-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The setup program (NSIS) beside the zip.
+include(${CMAKE_CURRENT_LIST_DIR}/installer.cmake)
 include(CPack)
