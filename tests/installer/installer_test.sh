@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
 # One step of the setup program's end-to-end test under Wine:
-#   installer_test.sh STEP SOURCE_DIR BUILD_DIR SUITE_STATE_EXE SETUP_EXE
+#   installer_test.sh STEP SOURCE_DIR BUILD_DIR SUITE_STATE_EXE SETUP_EXE HIDDRIVER_DLL HAS_OSD
 # The steps run in this order on one prefix of their own, which
 # fresh_install creates anew:
 #   fresh_install    silent install: files, logon start, uninstall entry, host running
 #   upgrade_running  silent install over the running host with edited settings:
 #                    the old host ends, a new one runs, Config.data and config.ini kept
 #   second_folder    a silent install into another folder is refused (exit code 4)
+#   still_running    a customizer that ignores WM_CLOSE stops the install (exit
+#                    code 3, named in the log); nothing replaced, the host restarted
 #   uninstall        silent uninstall: folder, registry entries and processes gone,
 #                    Config.data kept
 # Prints the setup program's size and the install and uninstall times.
 set -euo pipefail
-step=$1 src=$2 build=$3 suite_state=$4 setup=$5
+step=$1 src=$2 build=$3 suite_state=$4 setup=$5 hiddriver=$6 has_osd=$7
 
 prefix=$build/installer/wineprefix
 wine_run=$src/cmake/wine-run.sh
@@ -37,7 +39,7 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvid'
 shortcut=$users/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Korvid.lnk
 expected_files=(Korvid.exe Option.exe hiddriver.dll lan.dll korvidctl.exe config.ini Uninstall.exe)
-[ -f "$build/FerroxOSD.exe" ] || [ -f "$build/src/osd/FerroxOSD.exe" ] && expected_files+=(FerroxOSD.exe)
+[ "$has_osd" = 1 ] && expected_files+=(FerroxOSD.exe)
 
 state() { w "$suite_state" "$@" 2>/dev/null | tr -d '\r'; }
 # The pids of the running host processes, one a line.
@@ -63,8 +65,7 @@ fresh_install)
     for f in "${expected_files[@]}"; do
         [ -f "$install_dir/$f" ] || fail "$f missing in the install folder"
     done
-    cmp -s "$install_dir/hiddriver.dll" "$build/drivers/hid/hiddriver.dll" ||
-        [ -z "$(ls "$build"/drivers/hid/hiddriver.dll 2>/dev/null)" ] || fail "hiddriver.dll is not the real driver"
+    cmp -s "$install_dir/hiddriver.dll" "$hiddriver" || fail "hiddriver.dll is not the real driver"
     run=$(reg_query "$run_key" /v Korvid)
     grep -qiF "\"$install_dir_win\\Korvid.exe\"" <<<"$run" || fail "Run value: $run"
     entry=$(reg_query "$uninst_key")
@@ -104,6 +105,25 @@ second_folder)
     grep -qiF "$install_dir_win" <<<"$(reg_query "$run_key" /v Korvid)" || fail "Run value changed"
     [ "$(host_pids)" = "$host" ] || fail "the running host was touched"
     ;;
+still_running)
+    # Longer than the setup program waits (10 s), short enough to wait out.
+    w "$suite_state" --hold-customizer 20000 >/dev/null 2>&1 &
+    holder=$!
+    for _ in $(seq 50); do
+        state | grep -q '^window Option.exe' && break
+        sleep 0.2
+    done
+    korvid_sum=$(checksum "$install_dir/Korvid.exe")
+    touch -d '2000-01-01' "$install_dir/lan.dll"
+    timed "$setup" /S
+    wait "$holder" || true
+    echo "silent install while a program ignores WM_CLOSE: exit code $rc, $seconds s"
+    [ "$rc" -eq 3 ] || fail "exit code $rc, expected 3; log: $(cat "$install_dir/setup.log")"
+    grep -q "Option.exe: did not end" "$install_dir/setup.log" || fail "setup.log: $(cat "$install_dir/setup.log")"
+    [ "$(stat -c %Y "$install_dir/lan.dll")" = "$(date -d 2000-01-01 +%s)" ] || fail "lan.dll was replaced"
+    [ "$(checksum "$install_dir/Korvid.exe")" = "$korvid_sum" ] || fail "Korvid.exe changed"
+    [ -n "$(host_pids 10000)" ] || fail "the host was not started again"
+    ;;
 uninstall)
     [ -n "$(host_pids)" ] || fail "no host running before the uninstall"
     data_sum=$(checksum "$config_data")
@@ -112,7 +132,7 @@ uninstall)
     cp "$install_dir/Uninstall.exe" "$prefix/drive_c/uninstall-copy.exe"
     timed 'C:\uninstall-copy.exe' /S "_?=$install_dir_win"
     echo "silent uninstall: exit code $rc, $seconds s"
-    [ "$rc" -eq 0 ] || fail "uninstall exit code $rc; log: $(cat "$users/AppData/Local/Temp/Korvid-uninstall.log")"
+    [ "$rc" -eq 0 ] || fail "uninstall exit code $rc; log: $(cat "$(find "$users" -name Korvid-uninstall.log)")"
     [ ! -e "$install_dir" ] || fail "left in the install folder: $(ls -A "$install_dir")"
     reg_query "$run_key" /v Korvid | grep -qi korvid && fail "Run value still there"
     reg_query "$uninst_key" | grep -q DisplayName && fail "uninstall entry still there"
@@ -120,7 +140,6 @@ uninstall)
     [ "$(checksum "$config_data")" = "$data_sum" ] || fail "Config.data changed or removed"
     left=$(state | grep '^process' || true)
     [ -z "$left" ] || fail "suite processes left: $left"
-    "$wine_run" "$prefix" --stop
     ;;
 *)
     fail "unknown step $step"
