@@ -52,53 +52,33 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-HWND WindowOf(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, nullptr, korvid::kCustomizerWindowTitle)) != nullptr) {
-        DWORD owner = 0;
-        (void)GetWindowThreadProcessId(window, &owner);
-        if (owner == processId) return window;
-    }
-    return nullptr;
-}
+HWND WindowOf(DWORD processId) { return FindWindowOf(korvid::kCustomizerWindowTitle, processId); }
 
-bool Answers(HWND window) {
-    DWORD_PTR ignored = 0;
-    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &ignored) != 0;
-}
+bool Answers(HWND window) { return ReplyMs(window).has_value(); }
 
 bool StatusFilled(HWND window) {
     HWND bar = FindWindowExW(window, nullptr, STATUSCLASSNAMEW, nullptr);
     DWORD_PTR length = 0;
-    return bar != nullptr && SendMessageTimeoutW(bar, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kProbeTimeoutMs, &length) &&
+    return bar != nullptr && SendMessageTimeoutW(bar, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kReplyBoundMs, &length) &&
            length > 0;
 }
 
 // Starts the program, waits for its window to be shown and filled, closes
 // it; the milliseconds to the shown window, or nothing.
 std::optional<double> TimeOneStart(const std::wstring& exe, bool filled) {
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
     const double start = Now();
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
-        return std::nullopt;
-    }
+    auto process = ChildProcess::Start(exe);
+    if (process == nullptr) return std::nullopt;
     HWND window = nullptr;
-    const bool shown = WaitUntil(
+    const bool shown = PollUntil(
         [&] {
-            window = WindowOf(process.dwProcessId);
+            window = WindowOf(process->Id());
             return window != nullptr && IsWindowVisible(window) && Answers(window) && (!filled || StatusFilled(window));
         },
         kWaitMs);
     const double elapsed = Now() - start;
     if (window != nullptr) (void)PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, kWaitMs) != WAIT_OBJECT_0) (void)TerminateProcess(process.hProcess, 1);
-    (void)CloseHandle(process.hThread);
-    (void)CloseHandle(process.hProcess);
+    if (!process->WaitForExit(kWaitMs)) process->Terminate();
     if (!shown) return std::nullopt;
     return elapsed;
 }
@@ -106,10 +86,10 @@ std::optional<double> TimeOneStart(const std::wstring& exe, bool filled) {
 void Select(HWND window, int id, int index) {
     HWND control = korvid::FindDescendant(window, id);
     DWORD_PTR ignored = 0;
-    (void)SendMessageTimeoutW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, kProbeTimeoutMs,
+    (void)SendMessageTimeoutW(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_NORMAL, kReplyBoundMs,
                               &ignored);
     (void)SendMessageTimeoutW(GetParent(control), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                              reinterpret_cast<LPARAM>(control), SMTO_NORMAL, kProbeTimeoutMs, &ignored);
+                              reinterpret_cast<LPARAM>(control), SMTO_NORMAL, kReplyBoundMs, &ignored);
 }
 
 }  // namespace
@@ -131,10 +111,8 @@ int main() {
     }
 
     const std::wstring log = dir + L"\\mouse.log";
-    Host host;
-    if (!host.Start(*hostExe, log)) return 1;
-    HWND hostWindow = host.WaitForWindow();
-    if (hostWindow == nullptr || !WaitUntil([&] { return PushesEnded(log, 1); }, kWaitMs)) {
+    auto host = StartHost(*hostExe, log);
+    if (host == nullptr || WaitForPushEnds(log, 1, kWaitMs).empty()) {
         std::fprintf(stderr, "the host did not start or finish its start-up push\n");
         return 1;
     }
@@ -151,35 +129,27 @@ int main() {
     if (emptyMedian > 0) std::printf("ratio Option.exe / empty window: %.2f\n", customizerMedian / emptyMedian);
 
     // Apply to the first frame.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring commandLine = L"\"" + customizer + L"\"";
-    if (!CreateProcessW(customizer.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        (dir + L"\\install").c_str(), &startup, &process)) {
-        return 1;
-    }
+    auto process = ChildProcess::Start(customizer);
+    if (process == nullptr) return 1;
     HWND window = nullptr;
-    (void)WaitUntil([&] { return (window = WindowOf(process.dwProcessId)) != nullptr && Answers(window); }, kWaitMs);
+    (void)PollUntil([&] { return (window = WindowOf(process->Id())) != nullptr && Answers(window); }, kWaitMs);
     std::vector<double> applyMs;
     for (int apply = 0; apply < kApplies && window != nullptr; ++apply) {
-        const std::size_t before = FramesInLog(log).size();
+        const std::size_t before = LoggedFrames(ReadDriverLog(log)).size();
         Select(window, korvid::ID_STAGE_X + 2, 20 + apply);  // 2100 DPI, 2200 DPI, ...
         const ULONGLONG clicked = GetTickCount64();
         DWORD_PTR ignored = 0;
         (void)SendMessageTimeoutW(korvid::FindDescendant(window, korvid::ID_APPLY), BM_CLICK, 0, 0, SMTO_NORMAL,
-                                  kProbeTimeoutMs, &ignored);
-        std::vector<Frame> frames;
-        if (!WaitUntil([&] { return (frames = FramesInLog(log)).size() > before; }, kWaitMs)) break;
+                                  kReplyBoundMs, &ignored);
+        std::vector<LoggedFrame> frames;
+        if (!PollUntil([&] { return (frames = LoggedFrames(ReadDriverLog(log))).size() > before; }, kWaitMs)) break;
         applyMs.push_back(static_cast<double>(frames[before].ms) - static_cast<double>(clicked));
-        (void)WaitUntil([&] { return IsWindowEnabled(korvid::FindDescendant(window, korvid::ID_APPLY)) != 0; },
+        (void)PollUntil([&] { return IsWindowEnabled(korvid::FindDescendant(window, korvid::ID_APPLY)) != 0; },
                         kWaitMs);
     }
     std::printf("Apply to first frame (median of %zu, GetTickCount64): %.1f ms\n", applyMs.size(), Median(applyMs));
     if (window != nullptr) (void)PostMessageW(window, WM_CLOSE, 0, 0);
-    (void)WaitForSingleObject(process.hProcess, kWaitMs);
-    (void)CloseHandle(process.hThread);
-    (void)CloseHandle(process.hProcess);
-    (void)host.Close(hostWindow);
+    if (!process->WaitForExit(kWaitMs)) process->Terminate();
+    (void)host->Close(kWaitMs);
     return 0;
 }

@@ -11,9 +11,9 @@ bool EventReader::Start(const std::wstring& path, std::size_t inputReportLength)
     Stop();
     error_ = ERROR_INVALID_PARAMETER;
     if (inputReportLength == 0) return false;
-    completion_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    completion_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     error_ = GetLastError();
-    if (completion_ == nullptr) return false;
+    if (!completion_) return false;
     device_ = OpenCollection(api_, path, true);
     error_ = device_ ? 0 : GetLastError();
     buffer_.assign(inputReportLength, 0);
@@ -27,9 +27,9 @@ bool EventReader::Start(const std::wstring& path, std::size_t inputReportLength)
 }
 
 bool EventReader::StartRead() {
-    (void)ResetEvent(completion_);  // cannot fail for an event we own
+    (void)ResetEvent(completion_.get());  // cannot fail for an event we own
     overlapped_ = {};
-    overlapped_.hEvent = completion_;
+    overlapped_.hEvent = completion_.get();
     // A read that completes at once signals the event as well.
     if (api_.ReadFile(device_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size()), nullptr, &overlapped_)) {
         return true;
@@ -69,10 +69,7 @@ void EventReader::Stop() {
         (void)api_.GetOverlappedResult(device_.get(), &overlapped_, &transferred, TRUE);
         device_.reset();
     }
-    if (completion_ != nullptr) {
-        (void)CloseHandle(completion_);  // nothing to do about a failed close
-        completion_ = nullptr;
-    }
+    completion_.reset();
     buffer_.clear();
     key_.clear();
 }

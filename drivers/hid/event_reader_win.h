@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_resource_win.h"
 #include "hid/hid_api_win.h"
 
 namespace korvid::hid {
@@ -32,7 +33,7 @@ public:
     // InterfaceKey of the collection being read; empty when not running.
     const std::wstring& key() const { return key_; }
     // Signalled when the pending read has completed; null when not running.
-    HANDLE completion() const { return running() ? completion_ : nullptr; }
+    HANDLE completion() const { return running() ? completion_.get() : nullptr; }
 
     // After completion() was signalled: the report that was read (empty when
     // the read returned nothing), and the next read started. Nothing when the
@@ -48,7 +49,7 @@ private:
     // While the device is open, a read is in flight or has completed and not
     // been taken; a failed read closes it at once.
     DeviceHandle device_;
-    HANDLE completion_ = nullptr;  // manual-reset event, owned
+    UniqueHandle completion_;  // manual-reset event
     OVERLAPPED overlapped_{};
     std::vector<std::uint8_t> buffer_;
     std::wstring key_;

@@ -13,6 +13,7 @@ extern "C" {
 #include <span>
 #include <utility>
 
+#include "base/unique_resource_win.h"
 #include "hid/feature_report.h"
 #include "hid/hid_enumeration_win.h"
 
@@ -31,15 +32,10 @@ namespace {
 class CallEvent {
 public:
     CallEvent() : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~CallEvent() {
-        if (event_ != nullptr) (void)CloseHandle(event_);  // nothing to do about a failed close
-    }
-    CallEvent(const CallEvent&) = delete;
-    CallEvent& operator=(const CallEvent&) = delete;
-    HANDLE get() const { return event_; }
+    HANDLE get() const { return event_.get(); }
 
 private:
-    HANDLE event_;
+    UniqueHandle event_;
 };
 
 }  // namespace

@@ -33,7 +33,7 @@ std::wstring BuiltCustomizer() {
 }
 
 bool StageCustomizer(const InstallFolder& install) {
-    return CopyFileW(BuiltCustomizer().c_str(), (install.InstallDir() + kCustomizerExe).c_str(), FALSE) != 0;
+    return CopyFileW(BuiltCustomizer().c_str(), (install.InstallDir() + kCustomizerExeName).c_str(), FALSE) != 0;
 }
 
 HWND CustomizerWindow::Control(int id) const { return FindDescendant(window_, id); }
@@ -81,11 +81,11 @@ std::wstring CustomizerWindow::Status() const {
 
 CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& arguments) {
     CustomizerRun run;
-    run.process = HostProcess::Start(install.InstallDir() + kCustomizerExe, {arguments, {}});
+    run.process = ChildProcess::Start(install.InstallDir() + kCustomizerExeName, {arguments, {}});
     if (run.process == nullptr) return run;
     (void)PollUntil(
         [&] {
-            HWND window = FindWindowOf(kCustomizerTitle, run.process->Id());
+            HWND window = FindWindowOf(kCustomizerWindowTitle, run.process->Id());
             DWORD_PTR ignored = 0;
             if (window == nullptr ||
                 SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSendTimeoutMs, &ignored) == 0) {

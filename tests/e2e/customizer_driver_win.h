@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "host_process_win.h"
+#include "e2e_harness_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
@@ -46,7 +46,7 @@ private:
 // Starts Option.exe from the install folder (arguments after the name) and
 // waits until its window answers; nullptr process when it could not start.
 struct CustomizerRun {
-    std::unique_ptr<HostProcess> process;
+    std::unique_ptr<ChildProcess> process;
     HWND window = nullptr;
 };
 CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& arguments = {});

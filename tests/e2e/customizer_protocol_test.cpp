@@ -48,7 +48,7 @@ protected:
     }
 
     // The host with the simulated mouse, once its start-up push has ended.
-    std::unique_ptr<HostProcess> StartHostAfterFirstPush(
+    std::unique_ptr<ChildProcess> StartHostAfterFirstPush(
         std::vector<std::pair<std::wstring, std::wstring>> environment = {}) {
         auto host = StartHostAndWait(std::move(environment));
         if (host != nullptr) (void)WaitForPushEnds(LogPath(), 1, kStartTimeoutMs);
@@ -213,7 +213,8 @@ TEST_F(CustomizerTest, OpenCustomizerButtonOnTheMouseStartsItConnected) {
     EXPECT_FALSE(ui.Visible(ID_START_HOST));
     // The host closes it when it ends.
     EXPECT_EQ(host->Close(kExitTimeoutMs), std::optional<DWORD>(kExitOk));
-    EXPECT_TRUE(PollUntil([&] { return CountWindowsTitled(kCustomizerWindowTitle) == 0; }, kExitTimeoutMs));
+    EXPECT_TRUE(
+        PollUntil([&] { return static_cast<int>(WindowsTitled(kCustomizerWindowTitle).size()) == 0; }, kExitTimeoutMs));
 }
 
 TEST_F(CustomizerTest, SecondStartTurnsTheFirstWindowToItsPageAndEnds) {
@@ -221,10 +222,10 @@ TEST_F(CustomizerTest, SecondStartTurnsTheFirstWindowToItsPageAndEnds) {
     ASSERT_NE(first.window, nullptr);
     const CustomizerWindow ui(first.window);
 
-    auto second = HostProcess::Start(install_.InstallDir() + L"Option.exe", {L"--page 3", {}});
+    auto second = ChildProcess::Start(install_.InstallDir() + L"Option.exe", {L"--page 3", {}});
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(second->WaitForExit(kExitTimeoutMs), std::optional<DWORD>(0));
-    EXPECT_EQ(CountWindowsTitled(kCustomizerWindowTitle), 1);
+    EXPECT_EQ(static_cast<int>(WindowsTitled(kCustomizerWindowTitle).size()), 1);
     EXPECT_TRUE(PollUntil(
         [&] {
             DWORD_PTR page = 0;

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "config/share_data.h"
+#include "device/button_command.h"
 #include "device/command_frame.h"
+#include "device/macro_command.h"
 #include "host_test_fixture_win.h"
 #include "push_helpers_win.h"
 #include "shared_section_win.h"
@@ -47,8 +49,8 @@ std::string Results(const std::vector<LoggedFrame>& frames) {
 }
 
 std::vector<std::uint8_t> SlotBytes(const LoggedFrame& buttons, int j) {
-    const auto at = buttons.bytes.begin() + 3 + 3 * j;
-    return std::vector(at, at + 3);
+    const auto at = buttons.bytes.begin() + static_cast<std::ptrdiff_t>(ButtonsLayout::Slot(j));
+    return std::vector(at, at + std::tuple_size_v<ButtonBytes>);
 }
 
 // With the mouse present at start-up, timer 502 pushes everything once, about
@@ -114,9 +116,10 @@ TEST_F(HostTest, StartUpPushesEverythingOnce) {
         ASSERT_EQ(uploads.size(), std::size(kMacros));
         for (std::size_t i = 0; i < uploads.size(); ++i) {
             SCOPED_TRACE(kMacros[i].name);
-            EXPECT_EQ(uploads[i].bytes[2], kMacros[i].number);
-            EXPECT_EQ(uploads[i].bytes[4], kMacros[i].option);
-            EXPECT_EQ(std::string(reinterpret_cast<const char*>(uploads[i].bytes.data() + 9)), kMacros[i].name);
+            EXPECT_EQ(uploads[i].bytes[MacroLayout::kNumber], kMacros[i].number);
+            EXPECT_EQ(uploads[i].bytes[MacroLayout::kOption], kMacros[i].option);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(uploads[i].bytes.data() + MacroLayout::kName)),
+                      kMacros[i].name);
         }
         const auto buttons = FramesOf(frames, CMD_BUTTONS);
         ASSERT_EQ(buttons.size(), 5u);

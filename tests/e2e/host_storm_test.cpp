@@ -12,7 +12,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -28,6 +27,7 @@
 #include "config/share_data.h"
 #include "device/button_command.h"
 #include "device/command_frame.h"
+#include "device/command_layouts.h"
 #include "device/macro_command.h"
 #include "device/settings_push.h"
 #include "fault_support_win.h"
@@ -106,11 +106,6 @@ std::vector<StormMessage> StormMessages(unsigned seed, bool removals, StormExpec
 // turn or beyond 120 or with more entries than its area holds, frames outside
 // a push. One line per fault; nothing when all is well.
 std::vector<std::string> FormatFaults(const std::vector<LoggedFrame>& frames) {
-    constexpr std::array<std::size_t, 8> kLengths = {
-        kBeginLength,    kActiveProfileLength, kDpiLength,   kOption07Length,
-        kLightingLength, kButtonsLength,       kMacroLength, kEndLength};
-    constexpr std::size_t kMacroUnits = 33;
-    constexpr std::size_t kMacroEntries = 34;
     std::vector<std::string> faults;
     bool inPush = false;
     int macroNumber = 0;
@@ -121,17 +116,18 @@ std::vector<std::string> FormatFaults(const std::vector<LoggedFrame>& frames) {
             faults.push_back("frame " + std::to_string(i) + ": " + what + ": " + decoded);
         };
         const std::uint8_t command = frame.Command();
-        if (command < CMD_BEGIN || command > CMD_END) {
+        const CommandLayout* layout = FindCommandLayout(command);
+        if (layout == nullptr) {
             fault("unknown command");
             continue;
         }
-        if (frame.bytes.size() != kLengths[command - CMD_BEGIN]) fault("wrong length");
+        if (frame.bytes.size() != layout->length) fault("wrong length");
         const std::size_t note = decoded.rfind(" [");
         if (note != std::string::npos &&
             (decoded.compare(note, 9, " [length ") == 0 || decoded.compare(note, 7, " [byte ") == 0)) {
             fault("breaks the layout");
         }
-        if (frame.bytes.size() != kLengths[command - CMD_BEGIN]) continue;
+        if (frame.bytes.size() != layout->length) continue;
         if (command != CMD_BEGIN && !inPush) fault("outside a push");
         switch (command) {
             case CMD_BEGIN:
@@ -140,16 +136,19 @@ std::vector<std::string> FormatFaults(const std::vector<LoggedFrame>& frames) {
                 macroNumber = 0;
                 break;
             case CMD_ACTIVE_PROFILE:
-                if (frame.bytes[2] >= kProfileCount) fault("active profile out of range");
+                if (frame.bytes[ActiveProfileLayout::kProfile] >= kProfileCount) fault("active profile out of range");
                 break;
             case CMD_MACRO: {
-                if (frame.bytes[2] != ++macroNumber || macroNumber > kMacroLimit) fault("macro numbered out of turn");
-                const std::size_t units = frame.bytes[kMacroUnits];
-                if (kMacroEntries + 2 * units > kMacroLength) {
+                if (frame.bytes[MacroLayout::kNumber] != ++macroNumber || macroNumber > kMacroLimit) {
+                    fault("macro numbered out of turn");
+                }
+                const std::size_t used =
+                    MacroLayout::kEntries + MacroLayout::kUnitBytes * frame.bytes[MacroLayout::kUnitCount];
+                if (used > kMacroLength) {
                     fault("more entries than the area holds");
                     break;
                 }
-                for (std::size_t at = kMacroEntries + 2 * units; at < kMacroLength; ++at) {
+                for (std::size_t at = used; at < kMacroLength; ++at) {
                     if (frame.bytes[at] != 0) {
                         fault("bytes beyond the counted entries");
                         break;

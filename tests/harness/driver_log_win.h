@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "device/command_frame.h"
+
 namespace korvid::harness {
 
 // The pause the host makes after every accepted frame.
@@ -43,7 +45,7 @@ struct LoggedFrame {
     std::uint64_t ms = 0;             // when SetFeature was called
     std::vector<std::uint8_t> bytes;  // the whole frame
     bool accepted = false;            // SetFeature returned nonzero
-    std::uint8_t Command() const { return bytes.empty() ? 0 : bytes[0]; }
+    std::uint8_t Command() const { return bytes.empty() ? 0 : bytes[kCommandByte]; }
 };
 
 // Every SetFeature call of the log, in order. A call whose arguments are no
