@@ -1,6 +1,6 @@
 # The install folder the suite expects, flat: Korvid.exe, lan.dll,
 # hiddriver.dll, config.ini (on-screen display on), Option.exe (the
-# customizer) and korvidctl.exe.
+# customizer), FerroxOSD.exe (the on-screen display) and korvidctl.exe.
 # `cpack --preset windows` (or cpack in build/windows) zips it.
 set(KORVID_INSTALL_DRIVER "hid" CACHE STRING "hiddriver.dll in the install folder: hid (the mouse) or sim (simulated)")
 set_property(CACHE KORVID_INSTALL_DRIVER PROPERTY STRINGS hid sim)
@@ -18,16 +18,17 @@ endif()
 if(TARGET Option)
   install(TARGETS Option RUNTIME DESTINATION .)
 endif()
+# The on-screen display: the host starts it at every start-up; config.ini
+# holds its settings.
+if(TARGET FerroxOSD)
+  install(TARGETS FerroxOSD RUNTIME DESTINATION .)
+endif()
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Korvid)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME Korvid-${PROJECT_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The setup program (NSIS) beside the zip.
+include(${CMAKE_CURRENT_LIST_DIR}/installer.cmake)
 include(CPack)
-
-# The on-screen display, beside Korvid.exe (the host starts it at every
-# start-up; config.ini above holds its settings).
-if(TARGET FerroxOSD)
-  install(TARGETS FerroxOSD RUNTIME DESTINATION .)
-endif()

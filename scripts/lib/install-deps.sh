@@ -1,6 +1,6 @@
 # Sourced by scripts/test and scripts/demo: installs the Debian packages the
 # build needs (as root, or through sudo), skipping those already present.
-korvid_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-format
+korvid_packages=(cmake ninja-build g++ libgtest-dev libgmock-dev clang-format nsis
                  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64)
 
 korvid_install_deps() {
