@@ -47,12 +47,13 @@ host_pids() { state "${1:-}" | awk '$1 == "process" && $2 == "Korvid.exe" { prin
 reg_query() { w reg query "$@" 2>/dev/null | tr -d '\r'; }
 # Runs the setup program (or another Windows program) and sets rc and seconds.
 timed() {
-    local start=$EPOCHREALTIME
+    local start=${EPOCHREALTIME/./} elapsed
     set +e
     w "$@" >/dev/null 2>&1
     rc=$?
     set -e
-    seconds=$(echo "$EPOCHREALTIME - $start" | bc)
+    elapsed=$((${EPOCHREALTIME/./} - start)) # microseconds
+    seconds=$(printf '%d.%02d' $((elapsed / 1000000)) $((elapsed % 1000000 / 10000)))
 }
 checksum() { sha256sum "$1" | cut -d' ' -f1; }
 
