@@ -11,12 +11,13 @@
 #include <set>
 #include <vector>
 
-#include "base/child_window_win.h"
 #include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "customizer/customizer_wnd_win.h"
+#include "customizer/page_controls_win.h"
 #include "customizer/resolution.h"
 #include "customizer/string_ids.h"
+#include "inspect/config_text.h"
 #include "runtime/pointer_settings_win.h"
 
 namespace korvid {
@@ -54,28 +55,7 @@ void RegisterPageClass() {
     (void)RegisterClassExW(&wc);  // registered already on a second window: fine
 }
 
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kTab = kChild | WS_TABSTOP;
-constexpr DWORD kLabel = kChild | SS_LEFT;
-constexpr DWORD kEdit = kTab | ES_AUTOHSCROLL;
-constexpr DWORD kList = kTab | CBS_DROPDOWNLIST | WS_VSCROLL;
-constexpr DWORD kButton = kTab | BS_PUSHBUTTON;
-constexpr DWORD kCheck = kTab | BS_AUTOCHECKBOX;
-constexpr DWORD kRadio = kTab | BS_RADIOBUTTON;
-
-constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
-
-HWND Item(HWND root, int id) { return FindDescendant(root, id); }
-
-std::wstring WindowText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void SetTextIfDifferent(HWND control, const std::wstring& text) {
-    if (WindowText(control) != text) (void)SetWindowTextW(control, text.c_str());
-}
+using namespace page;
 
 }  // namespace
 
@@ -99,7 +79,8 @@ void CCustomizerWnd::CreateControls() {
     // The pages are children of the tab control, so they lie above its body;
     // Tab walks into the shown page, Ctrl+Tab turns the pages.
     tabs_ = Add(m_hWnd, WC_TABCONTROLW, L"", kTab | WS_CLIPCHILDREN, ID_TABS, R(12, 42, 576, 326), WS_EX_CONTROLPARENT);
-    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI, IDS_TAB_POINTER, IDS_TAB_PROGRAM, IDS_TAB_DEVICE};
+    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI,     IDS_TAB_POINTER, IDS_TAB_PROGRAM,
+                                       IDS_TAB_DEVICE,   IDS_TAB_BUTTONS, IDS_TAB_MACROS,  IDS_TAB_LIGHTING};
     for (int i = 0; i < kPageCount; ++i) {
         std::wstring text = Text(tabTexts[i]);
         TCITEMW item{};
@@ -165,7 +146,14 @@ void CCustomizerWnd::CreatePages() {
     Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_OPTION07, R(404, 9, 60, 23));
     Add(page, WC_STATICW, Text(IDS_PROFILE_OPTION), kLabel, ID_PROFILE_OPTION_LABEL, R(8, 44, 390, 20));
     Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_PROFILE_OPTION, R(404, 41, 60, 23));
-    Add(page, WC_STATICW, Text(IDS_DEVICE_HINT), kLabel, ID_DEVICE_HINT, R(8, 84, 540, 60));
+    const UINT dpiOptionTexts[] = {IDS_DPI_OPTION_A, IDS_DPI_OPTION_B, IDS_DPI_OPTION_C, IDS_DPI_OPTION_D};
+    for (int i = 0; i < 4; ++i) {
+        Add(page, WC_STATICW, Text(dpiOptionTexts[i]), kLabel, ID_DPI_OPTION_LABEL + i, R(8, 76 + 32 * i, 390, 20));
+        Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_DPI_OPTION_A + i, R(404, 73 + 32 * i, 60, 23));
+    }
+    Add(page, WC_STATICW, Text(IDS_DEVICE_HINT), kLabel, ID_DEVICE_HINT, R(8, 210, 540, 60));
+
+    CreateSlotPages();
 
     // The notice line, the progress bar, the buttons and the status bar.
     Add(m_hWnd, WC_STATICW, L"", kLabel, ID_NOTICE, R(12, 380, 300, 20));
@@ -273,20 +261,35 @@ void CCustomizerWnd::Fill() {
         (void)EnableWindow(Item(m_hWnd, ID_STAGE_Y + stage), !linkXY_);
         (void)SendMessageW(Item(m_hWnd, ID_STAGE_CURRENT + stage), BM_SETCHECK,
                            profile.currentStage == stage ? BST_CHECKED : BST_UNCHECKED, 0);
-        if (swatchBrushes_[stage] != nullptr) (void)DeleteObject(swatchBrushes_[stage]);
-        swatchBrushes_[stage] = CreateSolidBrush(profile.stageColor[stage] & 0x00FFFFFFu);
-        (void)InvalidateRect(Item(m_hWnd, ID_STAGE_SWATCH + stage), nullptr, TRUE);
+        SetSwatch(ID_STAGE_SWATCH + stage, profile.stageColor[stage]);
     }
     (void)SendMessageW(Item(m_hWnd, ID_WHEEL_LINES_MODE), BM_SETCHECK,
                        profile.wheelScrollPage == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     (void)EnableWindow(Item(m_hWnd, ID_WHEEL_LINES), profile.wheelScrollPage == 0);
+    FillSlotPages();
     filling_ = false;
 }
 
+const Field* CCustomizerWnd::BoundField(const Binding& binding) const {
+    switch (binding.scope) {
+        case BindingScope::kProfile:
+            return FieldOf(binding, editing_);
+        case BindingScope::kButton:
+            return FieldOf(binding, editing_, buttonSlot_);
+        case BindingScope::kMacro:
+            return macroSlot_ >= 0 ? FieldOf(binding, editing_, macroSlot_) : nullptr;
+    }
+    return nullptr;
+}
+
 void CCustomizerWnd::FillBound(const Binding& binding) {
-    const Field* field = FieldOf(binding, editing_);
+    const Field* field = BoundField(binding);
     HWND control = Item(m_hWnd, binding.controlId);
-    if (field == nullptr || control == nullptr) return;
+    if (control == nullptr) return;
+    if (field == nullptr) {
+        SetTextIfDifferent(control, L"");
+        return;
+    }
     const FieldValue value = session_.Get(*field);
     switch (binding.kind) {
         case BindingKind::kNumber:
@@ -307,6 +310,14 @@ void CCustomizerWnd::FillBound(const Binding& binding) {
             // shows blank rather than as another index.
             const bool exact = found != dpis.end() && IndexOfDpi(*found) == std::get<std::int64_t>(value);
             (void)SendMessageW(control, CB_SETCURSEL, exact ? found - dpis.begin() : -1, 0);
+            break;
+        }
+        case BindingKind::kMode:
+            (void)SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(std::get<std::int64_t>(value)), 0);
+            break;
+        case BindingKind::kColor: {
+            const std::string text = FormatValue(*field, value);
+            SetTextIfDifferent(control, std::wstring(text.begin(), text.end()));
             break;
         }
         case BindingKind::kDoubleClick: {
@@ -355,6 +366,7 @@ void CCustomizerWnd::FillRunningPrograms() {
 
 void CCustomizerWnd::OnControl(int id, int code, HWND control) {
     if (filling_) return;
+    if (OnSlotControl(id, code, control)) return;
     const ShareData& image = session_.edited();
     if (id == ID_EDIT_PROFILE && code == CBN_SELCHANGE) {
         const auto selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
@@ -392,7 +404,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         } else if (id == ID_PROGRAM_REFRESH) {
             FillRunningPrograms();
         } else if (const Binding* binding = FindBinding(id); binding && binding->kind == BindingKind::kCheck) {
-            StoreValue(*FieldOf(*binding, editing_),
+            StoreValue(*BoundField(*binding),
                        std::int64_t{SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0});
         }
         return;
@@ -423,6 +435,8 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
             const bool linked = linkXY_ && binding->controlId < ID_STAGE_Y;
             StoreValue(*FieldOf(*binding, editing_), dpiIndex, !linked);
             if (linked) StoreValue(*FieldOf(*FindBinding(ID_STAGE_Y + binding->element), editing_), dpiIndex);
+        } else if (binding->kind == BindingKind::kMode) {
+            StoreValue(*BoundField(*binding), static_cast<std::int64_t>(index));
         } else if (binding->kind == BindingKind::kDoubleClick && index < DoubleClickSteps().size()) {
             StoreValue(*FieldOf(*binding, editing_), std::int64_t{DoubleClickSteps()[index]});
         }
@@ -430,7 +444,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
 }
 
 void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
-    const Field* field = FieldOf(binding, editing_);
+    const Field* field = BoundField(binding);
     if (field == nullptr) return;
     const TypedValue typed = ParseTyped(*field, ToU16(WindowText(control)));
     if (!typed.value) {
@@ -448,6 +462,11 @@ void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
         FillProfileChoices();
         filling_ = false;
     }
+    if (binding.scope != BindingScope::kProfile || binding.kind == BindingKind::kColor) {
+        filling_ = true;
+        FillSlotPages();  // the lists that name the slot, the swatches, the limits
+        filling_ = false;
+    }
 }
 
 void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill) {
@@ -459,6 +478,13 @@ void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill)
         session_.Set(field, value);
     }
     if (fill) Fill();
+}
+
+void CCustomizerWnd::SetSwatch(int controlId, std::uint32_t color) {
+    HBRUSH& brush = swatchBrushes_[controlId];
+    if (brush != nullptr) (void)DeleteObject(brush);
+    brush = CreateSolidBrush(color & 0x00FFFFFFu);  // 0x00BBGGRR is a COLORREF
+    (void)InvalidateRect(Item(m_hWnd, controlId), nullptr, TRUE);
 }
 
 void CCustomizerWnd::PickColor(int stage) {

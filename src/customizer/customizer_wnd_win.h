@@ -21,6 +21,8 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +33,8 @@
 #include "customizer/edit_session.h"
 #include "customizer/field_binding.h"
 #include "customizer/host_connection_win.h"
+#include "customizer/key_codes.h"
+#include "customizer/macro_edit.h"
 
 namespace korvid {
 
@@ -71,6 +75,7 @@ public:
     LRESULT OnDiscardDraft(WPARAM, LPARAM);
     LRESULT OnStartHost(WPARAM, LPARAM);
     LRESULT OnShowPage(WPARAM, LPARAM);
+    LRESULT OnKey(WPARAM, LPARAM);
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -99,6 +104,7 @@ private:
     void FillProfileChoices();
     void FillRunningPrograms();
     void ShowPage(int page);
+    const Field* BoundField(const Binding& binding) const;
     void StoreTyped(const Binding& binding, HWND control);
     // Checks and stores the value, then shows the session (unless fill is
     // false: more values follow).
@@ -106,6 +112,31 @@ private:
     void PickColor(int stage);
     void CaptureWindowsPointer();
     void BrowseProgram();
+    void SetSwatch(int controlId, std::uint32_t color);
+
+    // Buttons, macros, lighting and whole profiles (customizer_slots_win.cpp).
+    void CreateSlotPages();
+    void FillSlotPages();
+    void FillButtons();
+    void FillMacros();
+    void FillLighting();
+    // The pages' own commands; false for a control they do not own.
+    bool OnSlotControl(int id, int code, HWND control);
+    void KeyForButton(const KeyStroke& key, bool up);
+    void KeyForStep(const KeyStroke& key, bool up);
+    void KeyForRecorder(const KeyStroke& key, bool up);
+    void StartRecording();
+    void StopRecording(UINT statusId);
+    // Replaces slot j of the edited profile, so Apply flags what changed.
+    void StoreSlot(int slot, const ButtonData& data);
+    void EditSteps(const std::function<bool(ButtonData&, int)>& edit, int selectAfter);
+    void PickLightColor(const Field& field);
+    void CopyProfileTo();
+    void ResetProfiles(bool all);
+    void ImportFile();
+    void ExportFile();
+    void BrowseConfigFile();
+    void BrowseLaunchProgram();
 
     // Protocol.
     void StartSession();
@@ -132,6 +163,11 @@ private:
     bool filling_ = false;
     bool linkXY_ = true;
     bool runningListed_ = false;
+    int buttonSlot_ = 0;  // the slot the Buttons page shows
+    int macroSlot_ = -1;  // the macro button the Macros page shows; -1 none
+    int stepSelected_ = -1;
+    KeyCapture keyCapture_;
+    MacroRecorder recorder_;
 
     bool applyPending_ = false;
     bool closeAfterApply_ = false;
@@ -142,7 +178,7 @@ private:
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
     HICON icon_ = nullptr;
-    std::array<HBRUSH, kStageCount> swatchBrushes_{};
+    std::map<int, HBRUSH> swatchBrushes_;  // by the swatch's control ID
     std::vector<Placed> placed_;
     std::array<HWND, kPageCount> pages_{};
     HWND tabs_ = nullptr;

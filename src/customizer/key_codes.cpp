@@ -64,6 +64,14 @@ struct Built {
     std::vector<std::string> names;
 };
 
+// prefix followed by the number (built by appending: GCC 12 warns falsely
+// about "text" + std::to_string).
+std::string Numbered(const char* prefix, int number) {
+    std::string name = prefix;
+    name += std::to_string(number);
+    return name;
+}
+
 const Built& Table() {
     static const Built built = [] {
         Built b;
@@ -81,14 +89,12 @@ const Built& Table() {
         }
         add('0', 0x27, "0");
         for (int i = 0; i < 12; ++i) {
-            add(static_cast<std::uint8_t>(vk::kF1 + i), static_cast<std::uint8_t>(0x3A + i),
-                "F" + std::to_string(1 + i));
-            add(static_cast<std::uint8_t>(vk::kF13 + i), static_cast<std::uint8_t>(0x68 + i),
-                "F" + std::to_string(13 + i));
+            add(static_cast<std::uint8_t>(vk::kF1 + i), static_cast<std::uint8_t>(0x3A + i), Numbered("F", 1 + i));
+            add(static_cast<std::uint8_t>(vk::kF13 + i), static_cast<std::uint8_t>(0x68 + i), Numbered("F", 13 + i));
         }
         for (int i = 1; i <= 9; ++i) {
             add(static_cast<std::uint8_t>(vk::kNumpad0 + i), static_cast<std::uint8_t>(0x59 + i - 1),
-                "Num " + std::to_string(i));
+                Numbered("Num ", i));
         }
         add(vk::kNumpad0, 0x62, "Num 0");
         for (const auto& [key, usage, name] : patterned) b.rows.push_back({key, false, usage, b.names[name].c_str()});
