@@ -30,11 +30,17 @@ using namespace page;
 // A key message as WM_CUSTOMIZER_KEY carries it in lParam.
 constexpr LPARAM kKeyUpBit = 1 << 17;
 constexpr LPARAM kExtendedBit = 1 << 16;
+constexpr int kFocusTakerShift = 32;
+static_assert(sizeof(LPARAM) == 8, "the focus taker's ID needs a 64-bit LPARAM");
 
 LPARAM PackKeyMessage(UINT message, WPARAM virtualKey, LPARAM keyData) {
     const bool up = message == WM_KEYUP || message == WM_SYSKEYUP;
     return static_cast<LPARAM>(virtualKey & 0xFF) | (((keyData >> 16) & 0xFF) << 8) |
            (((keyData >> 24) & 1) != 0 ? kExtendedBit : 0) | (up ? kKeyUpBit : 0);
+}
+
+LPARAM FocusTaker(HWND window) {
+    return window != nullptr ? static_cast<LPARAM>(GetDlgCtrlID(window)) << kFocusTakerShift : 0;
 }
 
 // A key capture box: takes every key but Tab (which still moves on), and
@@ -59,9 +65,10 @@ LRESULT CALLBACK KeyBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            // A focus change: no key at all (virtual key 0).
+            // A focus change: no key at all (virtual key 0); on a loss, the
+            // control ID of the window that takes the focus above bit 32.
             (void)SendMessageW(root, WM_CUSTOMIZER_KEY, static_cast<WPARAM>(GetDlgCtrlID(hwnd)),
-                               message == WM_KILLFOCUS ? kKeyUpBit : 0);
+                               message == WM_KILLFOCUS ? kKeyUpBit | FocusTaker(reinterpret_cast<HWND>(wParam)) : 0);
             break;
         default:
             break;
@@ -560,6 +567,14 @@ LRESULT CCustomizerWnd::OnKey(WPARAM wParam, LPARAM lParam) {
             KeyForStep(key, up);
             break;
         case ID_MACRO_RECORDER:
+            // Recording lasts while the recorder has the focus; the Record
+            // button's own click stops it when the focus goes there.
+            if (key.virtualKey == 0) {
+                if (up && recorder_.Recording() && (lParam >> kFocusTakerShift) != ID_MACRO_RECORD) {
+                    StopRecording(IDS_STATUS_RECORDED);
+                }
+                break;
+            }
             KeyForRecorder(key, up);
             break;
         default:
@@ -609,11 +624,6 @@ void CCustomizerWnd::KeyForStep(const KeyStroke& key, bool up) {
 }
 
 void CCustomizerWnd::KeyForRecorder(const KeyStroke& key, bool up) {
-    if (key.virtualKey == 0) {
-        // Recording lasts while the recorder has the focus.
-        if (up && recorder_.Recording()) StopRecording(IDS_STATUS_RECORDED);
-        return;
-    }
     if (!recorder_.Recording() || macroSlot_ < 0) return;
     const std::optional<std::uint8_t> usage = HidUsageOfKey(key);
     if (!usage) {

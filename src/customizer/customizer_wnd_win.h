@@ -124,7 +124,7 @@ private:
     bool OnSlotControl(int id, int code, HWND control);
     void KeyForButton(const KeyStroke& key, bool up);
     void KeyForStep(const KeyStroke& key, bool up);
-    void KeyForRecorder(const KeyStroke& key, bool up);
+    void KeyForRecorder(const KeyStroke& key, bool up);  // a key, not a focus change
     void StartRecording();
     void StopRecording(UINT statusId);
     // Replaces slot j of the edited profile, so Apply flags what changed.

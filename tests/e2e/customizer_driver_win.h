@@ -32,6 +32,14 @@ public:
     std::wstring Text(int id) const;
     bool Click(int id) const;
     bool Select(int id, int index) const;
+    // The same for a list box (LB_SETCURSEL plus LBN_SELCHANGE).
+    bool SelectListItem(int id, int index) const;
+    // A key message straight to the control, as a keyboard with the focus
+    // there would send it: WM_KEYDOWN or WM_KEYUP with the scan code and the
+    // extended-key bit in lParam.
+    bool Key(int id, UINT virtualKey, bool down, UINT scanCode = 0, bool extended = false) const;
+    // Shows page index (0-based), as Ctrl+Tab would.
+    bool ShowPage(int page) const;
     int Selected(int id) const;
     bool Checked(int id) const;
     bool Enabled(int id) const;
