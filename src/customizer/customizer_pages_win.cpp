@@ -255,6 +255,7 @@ void CCustomizerWnd::Fill() {
     if (!equal) linkXY_ = false;
     (void)SendMessageW(Item(m_hWnd, ID_LINK_XY), BM_SETCHECK, linkXY_ ? BST_CHECKED : BST_UNCHECKED, 0);
 
+    ChooseMacroSlot();  // the macro fields below are of that slot
     for (const Binding& binding : Bindings()) FillBound(binding);
 
     for (int stage = 0; stage < kStageCount; ++stage) {
@@ -371,6 +372,8 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
     if (id == ID_EDIT_PROFILE && code == CBN_SELCHANGE) {
         const auto selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
         if (selected >= 0 && selected < kProfileCount) editing_ = static_cast<int>(selected);
+        macroSlot_ = -1;  // the new profile's first macro
+        stepSelected_ = -1;
         linkXY_ = true;
         Fill();
         return;

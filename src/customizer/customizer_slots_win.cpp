@@ -306,15 +306,18 @@ void CCustomizerWnd::FillButtons() {
                                                            : Format(IDS_BUTTON_SENT, HexBytes(bytes, 3).c_str()));
 }
 
+void CCustomizerWnd::ChooseMacroSlot() {
+    const ProfileData& profile = session_.edited().profiles[editing_];
+    if (macroSlot_ >= 0 && profile.buttons[macroSlot_].function != kFunctionMacro) macroSlot_ = -1;
+    for (int j = 0; j < kButtonCount && macroSlot_ < 0; ++j) {
+        if (profile.buttons[j].function == kFunctionMacro) macroSlot_ = j;
+    }
+}
+
 void CCustomizerWnd::FillMacros() {
     const ShareData& image = session_.edited();
     const ProfileData& profile = image.profiles[editing_];
-    if (macroSlot_ >= 0 && profile.buttons[macroSlot_].function != kFunctionMacro) macroSlot_ = -1;
-    if (macroSlot_ < 0) {
-        for (int j = 0; j < kButtonCount && macroSlot_ < 0; ++j) {
-            if (profile.buttons[j].function == kFunctionMacro) macroSlot_ = j;
-        }
-    }
+    ChooseMacroSlot();
     HWND list = Item(m_hWnd, ID_MACRO_LIST);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const std::wstring format = Text(IDS_BUTTON_ITEM);
@@ -395,7 +398,8 @@ void CCustomizerWnd::FillLighting() {
         SetSwatch(ID_LIGHT_SLOT_SWATCH + slot, profile.lightSlotColor[slot]);
     }
     HWND copyTarget = Item(m_hWnd, ID_COPY_TARGET);
-    const auto target = SendMessageW(copyTarget, CB_GETCURSEL, 0, 0);
+    auto target = SendMessageW(copyTarget, CB_GETCURSEL, 0, 0);
+    if (target < 0 || target == editing_) target = (editing_ + 1) % kProfileCount;  // another profile
     (void)SendMessageW(copyTarget, CB_RESETCONTENT, 0, 0);
     const ShareData& image = session_.edited();
     for (int k = 0; k < kProfileCount; ++k) {
@@ -491,7 +495,7 @@ bool CCustomizerWnd::OnSlotControl(int id, int code, HWND control) {
                 BrowseConfigFile();
                 return true;
             case ID_IMPORT:
-                ImportFile();
+                (void)ImportFile();  // it shows what happened
                 return true;
             case ID_EXPORT:
                 ExportFile();
@@ -713,17 +717,26 @@ void CCustomizerWnd::ResetProfiles(bool all) {
     Status(Text(IDS_STATUS_RESET));
 }
 
-void CCustomizerWnd::ImportFile() {
+void CCustomizerWnd::ImportAtStart(const std::wstring& path, bool ok) {
+    (void)SetWindowTextW(Item(m_hWnd, ID_CONFIG_FILE), path.c_str());
+    if (!ImportFile()) {
+        ShowPage(0);  // where the refused lines are listed
+        return;
+    }
+    if (ok) (void)OnOk(0, 0);
+}
+
+bool CCustomizerWnd::ImportFile() {
     const std::wstring path = WindowText(Item(m_hWnd, ID_CONFIG_FILE));
     if (path.empty()) {
         Status(Text(IDS_STATUS_NO_FILE_NAME));
-        return;
+        return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = ReadWholeFile(path);
     if (!bytes) {
         Status(Format(IDS_STATUS_FILE_UNREAD, path.c_str()));
         MessageBeep(MB_ICONWARNING);
-        return;
+        return false;
     }
     auto image = std::make_unique<ShareData>(session_.edited());
     const ImportReport report =
@@ -734,11 +747,12 @@ void CCustomizerWnd::ImportFile() {
     if (!report.refusals.empty()) {
         Status(Format(IDS_STATUS_IMPORT_REFUSED, static_cast<int>(report.refusals.size()), path.c_str()));
         MessageBeep(MB_ICONWARNING);
-        return;
+        return false;
     }
     session_.ReplaceEdited(*image);
     Fill();
     Status(Format(IDS_STATUS_IMPORTED, path.c_str(), report.changedFields));
+    return true;
 }
 
 void CCustomizerWnd::ExportFile() {

@@ -54,6 +54,9 @@ public:
     // Whether the message is the window's keyboard navigation (tab, mnemonics,
     // Enter, Esc); then it has been handled.
     bool PreTranslate(MSG& msg);
+    // Option.exe --import FILE [--ok]: imports the file as the Import button
+    // does; with ok, then presses OK when nothing was refused.
+    void ImportAtStart(const std::wstring& path, bool ok);
 
     // Handlers of the message map.
     LRESULT OnCreate(WPARAM, LPARAM);
@@ -118,6 +121,9 @@ private:
     void CreateSlotPages();
     void FillSlotPages();
     void FillButtons();
+    // The macro button the Macros page shows: kept while it is one, else the
+    // profile's first; -1 when the profile has none.
+    void ChooseMacroSlot();
     void FillMacros();
     void FillLighting();
     // The pages' own commands; false for a control they do not own.
@@ -133,7 +139,7 @@ private:
     void PickLightColor(const Field& field);
     void CopyProfileTo();
     void ResetProfiles(bool all);
-    void ImportFile();
+    bool ImportFile();  // false when nothing was imported
     void ExportFile();
     void BrowseConfigFile();
     void BrowseLaunchProgram();
