@@ -384,7 +384,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         } else if (id >= ID_STAGE_CURRENT && id < ID_STAGE_CURRENT + kStageCount) {
             StoreValue(*ProfileField(editing_, "currentStage"), std::int64_t{id - ID_STAGE_CURRENT});
         } else if (id >= ID_STAGE_COLOR && id < ID_STAGE_COLOR + kStageCount) {
-            PickColor(id - ID_STAGE_COLOR);
+            PickColor(*ProfileField(editing_, "stageColor", id - ID_STAGE_COLOR));
         } else if (id == ID_LINK_XY) {
             linkXY_ = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
             if (linkXY_) {
@@ -490,16 +490,16 @@ void CCustomizerWnd::SetSwatch(int controlId, std::uint32_t color) {
     (void)InvalidateRect(Item(m_hWnd, controlId), nullptr, TRUE);
 }
 
-void CCustomizerWnd::PickColor(int stage) {
+void CCustomizerWnd::PickColor(const Field& field) {
     static COLORREF custom[16] = {};
     CHOOSECOLORW choose{};
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = m_hWnd;
-    choose.rgbResult = session_.edited().profiles[editing_].stageColor[stage] & 0x00FFFFFFu;  // 0x00BBGGRR
+    choose.rgbResult = static_cast<COLORREF>(std::get<std::int64_t>(session_.Get(field)) & 0x00FFFFFF);  // 0x00BBGGRR
     choose.lpCustColors = custom;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&choose)) return;
-    StoreValue(*ProfileField(editing_, "stageColor", stage), std::int64_t{choose.rgbResult & 0x00FFFFFFu});
+    StoreValue(field, std::int64_t{choose.rgbResult & 0x00FFFFFFu});
 }
 
 void CCustomizerWnd::CaptureWindowsPointer() {
@@ -531,20 +531,27 @@ void CCustomizerWnd::CaptureWindowsPointer() {
     }
 }
 
-void CCustomizerWnd::BrowseProgram() {
-    std::wstring filter = Text(IDS_PROGRAM_FILTER);
+void CCustomizerWnd::BrowseProgram() { BrowseFile(ID_PROGRAM_PATH, IDS_PROGRAM_FILTER, kProgramPathChars, false); }
+
+void CCustomizerWnd::BrowseFile(int editId, UINT filterId, std::size_t maxChars, bool save) {
+    std::wstring filter = Text(filterId);
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    std::wstring path = WindowText(Item(m_hWnd, ID_PROGRAM_PATH));
-    path.resize(kProgramPathChars, L'\0');
+    std::wstring path = WindowText(Item(m_hWnd, editId));
+    path.resize(maxChars, L'\0');
     OPENFILENAMEW open{};
     open.lStructSize = sizeof open;
     open.hwndOwner = m_hWnd;
     open.lpstrFilter = filter.c_str();
     open.lpstrFile = path.data();
-    open.nMaxFile = kProgramPathChars - 1;
-    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&open)) return;
-    (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), path.c_str());  // its EN_CHANGE checks and stores it
+    open.nMaxFile = static_cast<DWORD>(maxChars - 1);
+    open.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (save) {
+        open.lpstrDefExt = L"txt";
+    } else {
+        open.Flags |= OFN_FILEMUSTEXIST;
+    }
+    if (!(save ? GetSaveFileNameW(&open) : GetOpenFileNameW(&open))) return;
+    (void)SetWindowTextW(Item(m_hWnd, editId), path.c_str());  // its EN_CHANGE checks and stores it
 }
 
 }  // namespace korvid

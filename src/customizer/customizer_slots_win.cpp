@@ -288,15 +288,7 @@ void CCustomizerWnd::FillButtons() {
     (void)EnableWindow(Item(m_hWnd, ID_BUTTON_KEY), key);
 
     HWND macros = Item(m_hWnd, ID_BUTTON_MACRO);
-    (void)SendMessageW(macros, CB_RESETCONTENT, 0, 0);
-    for (int j = 0; j < kButtonCount; ++j) {
-        if (profile.buttons[j].function != kFunctionMacro) continue;
-        wchar_t item[160];
-        (void)swprintf(item, 160, format.c_str(), j + 1, MacroLabel(profile.buttons[j]).c_str());
-        const auto at = SendMessageW(macros, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-        (void)SendMessageW(macros, CB_SETITEMDATA, static_cast<WPARAM>(at), j);
-        if (j == buttonSlot_) (void)SendMessageW(macros, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-    }
+    ListMacroButtons(macros, profile, buttonSlot_);
     (void)EnableWindow(macros, macro);
     (void)EnableWindow(Item(m_hWnd, ID_BUTTON_LAUNCH), launch);
     (void)EnableWindow(Item(m_hWnd, ID_BUTTON_LAUNCH_BROWSE), launch);
@@ -304,6 +296,19 @@ void CCustomizerWnd::FillButtons() {
     const ButtonBytes bytes = EncodeButtonAssignment(slot);
     SetTextIfDifferent(Item(m_hWnd, ID_BUTTON_SENT), macro ? Format(IDS_BUTTON_SENT_MACRO, HexBytes(bytes, 2).c_str())
                                                            : Format(IDS_BUTTON_SENT, HexBytes(bytes, 3).c_str()));
+}
+
+void CCustomizerWnd::ListMacroButtons(HWND list, const ProfileData& profile, int selected) {
+    (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    const std::wstring format = Text(IDS_BUTTON_ITEM);
+    for (int j = 0; j < kButtonCount; ++j) {
+        if (profile.buttons[j].function != kFunctionMacro) continue;
+        wchar_t item[160];
+        (void)swprintf(item, 160, format.c_str(), j + 1, MacroLabel(profile.buttons[j]).c_str());
+        const auto at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        (void)SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), j);
+        if (j == selected) (void)SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    }
 }
 
 void CCustomizerWnd::ChooseMacroSlot() {
@@ -318,17 +323,7 @@ void CCustomizerWnd::FillMacros() {
     const ShareData& image = session_.edited();
     const ProfileData& profile = image.profiles[editing_];
     ChooseMacroSlot();
-    HWND list = Item(m_hWnd, ID_MACRO_LIST);
-    (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    const std::wstring format = Text(IDS_BUTTON_ITEM);
-    for (int j = 0; j < kButtonCount; ++j) {
-        if (profile.buttons[j].function != kFunctionMacro) continue;
-        wchar_t item[160];
-        (void)swprintf(item, 160, format.c_str(), j + 1, MacroLabel(profile.buttons[j]).c_str());
-        const auto at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
-        (void)SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(at), j);
-        if (j == macroSlot_) (void)SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
-    }
+    ListMacroButtons(Item(m_hWnd, ID_MACRO_LIST), profile, macroSlot_);
     const bool any = macroSlot_ >= 0;
     for (const int id : {ID_MACRO_LIST, ID_MACRO_NAME, ID_MACRO_REPEAT, ID_MACRO_OPTION, ID_MACRO_STEPS,
                          ID_MACRO_RECORD, ID_MACRO_RECORDER, ID_STEP_INSERT, ID_STEP_DELETE, ID_STEP_UP, ID_STEP_DOWN,
@@ -377,7 +372,7 @@ void CCustomizerWnd::FillMacros() {
         (void)SendMessageW(Item(m_hWnd, ID_STEP_STATE), CB_SETCURSEL, event.state == 1 ? 0 : 1, 0);
         SetTextIfDifferent(Item(m_hWnd, ID_STEP_DELAY), std::to_wstring(event.delay));
     } else {
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_KEY), Text(IDS_KEY_BOX_HINT));
+        SetTextIfDifferent(Item(m_hWnd, ID_STEP_KEY), L"");  // no step chosen
         (void)SendMessageW(Item(m_hWnd, ID_STEP_STATE), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         SetTextIfDifferent(Item(m_hWnd, ID_STEP_DELAY), L"");
     }
@@ -479,10 +474,10 @@ bool CCustomizerWnd::OnSlotControl(int id, int code, HWND control) {
                 EditSteps([](ButtonData& slot, int at) { return MoveStep(slot, at, at + 1); }, stepSelected_ + 1);
                 return true;
             case ID_LIGHT_PICK_A:
-                PickLightColor(*ProfileField(editing_, "lightColorA"));
+                PickColor(*ProfileField(editing_, "lightColorA"));
                 return true;
             case ID_LIGHT_PICK_B:
-                PickLightColor(*ProfileField(editing_, "lightColorB"));
+                PickColor(*ProfileField(editing_, "lightColorB"));
                 return true;
             case ID_COPY_PROFILE:
                 CopyProfileTo();
@@ -504,7 +499,7 @@ bool CCustomizerWnd::OnSlotControl(int id, int code, HWND control) {
                 break;
         }
         if (id >= ID_LIGHT_SLOT_PICK && id < ID_LIGHT_SLOT_PICK + kLightSlotCount) {
-            PickLightColor(*ProfileField(editing_, "lightSlotColor", id - ID_LIGHT_SLOT_PICK));
+            PickColor(*ProfileField(editing_, "lightSlotColor", id - ID_LIGHT_SLOT_PICK));
             return true;
         }
         return false;
@@ -538,7 +533,7 @@ bool CCustomizerWnd::OnSlotControl(int id, int code, HWND control) {
             *ProfileField(editing_, "buttons[" + std::to_string(std::max(macroSlot_, 0)) + "].events[0].delay"),
             ToU16(WindowText(control)));
         if (!typed.value) {
-            Status(Format(IDS_STATUS_REFUSED, Wide(typed.refusal).c_str()));
+            Refuse(typed.refusal);
             return true;
         }
         const auto delay = static_cast<std::uint16_t>(std::get<std::int64_t>(*typed.value));
@@ -587,6 +582,17 @@ LRESULT CCustomizerWnd::OnKey(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+std::optional<std::uint8_t> CCustomizerWnd::UsageOrRefusal(const KeyStroke& key) {
+    const std::optional<std::uint8_t> usage = HidUsageOfKey(key);
+    if (!usage) Refuse(KeyCapture().KeyDown(key).refusal);
+    return usage;
+}
+
+void CCustomizerWnd::Refuse(const std::string& reason) {
+    Status(Format(IDS_STATUS_REFUSED, Wide(reason).c_str()));
+    MessageBeep(MB_ICONWARNING);
+}
+
 void CCustomizerWnd::KeyForButton(const KeyStroke& key, bool up) {
     if (key.virtualKey == 0) {  // focus came or went
         keyCapture_.Reset();
@@ -594,8 +600,7 @@ void CCustomizerWnd::KeyForButton(const KeyStroke& key, bool up) {
     }
     const KeyCapture::Result result = up ? keyCapture_.KeyUp(key) : keyCapture_.KeyDown(key);
     if (!result.refusal.empty()) {
-        Status(Format(IDS_STATUS_REFUSED, Wide(result.refusal).c_str()));
-        MessageBeep(MB_ICONWARNING);
+        Refuse(result.refusal);
         return;
     }
     if (!result.captured) return;
@@ -612,13 +617,8 @@ void CCustomizerWnd::KeyForButton(const KeyStroke& key, bool up) {
 
 void CCustomizerWnd::KeyForStep(const KeyStroke& key, bool up) {
     if (key.virtualKey == 0 || up) return;
-    const std::optional<std::uint8_t> usage = HidUsageOfKey(key);
-    if (!usage) {
-        KeyCapture refusing;
-        Status(Format(IDS_STATUS_REFUSED, Wide(refusing.KeyDown(key).refusal).c_str()));
-        MessageBeep(MB_ICONWARNING);
-        return;
-    }
+    const std::optional<std::uint8_t> usage = UsageOrRefusal(key);
+    if (!usage) return;
     EditSteps(
         [&](ButtonData& slot, int at) {
             slot.events[at].key = *usage;
@@ -629,13 +629,8 @@ void CCustomizerWnd::KeyForStep(const KeyStroke& key, bool up) {
 
 void CCustomizerWnd::KeyForRecorder(const KeyStroke& key, bool up) {
     if (!recorder_.Recording() || macroSlot_ < 0) return;
-    const std::optional<std::uint8_t> usage = HidUsageOfKey(key);
-    if (!usage) {
-        KeyCapture refusing;
-        Status(Format(IDS_STATUS_REFUSED, Wide(refusing.KeyDown(key).refusal).c_str()));
-        MessageBeep(MB_ICONWARNING);
-        return;
-    }
+    const std::optional<std::uint8_t> usage = UsageOrRefusal(key);
+    if (!usage) return;
     const MacroRecorder::Outcome outcome = recorder_.Key(*usage, !up, GetTickCount64());
     if (outcome == MacroRecorder::Outcome::kIgnored) return;
     ButtonData slot = session_.edited().profiles[editing_].buttons[macroSlot_];
@@ -674,18 +669,6 @@ void CCustomizerWnd::EditSteps(const std::function<bool(ButtonData&, int)>& edit
     if (!edit(slot, needsStep ? stepSelected_ : -1)) return;
     stepSelected_ = std::clamp(selectAfter, -1, std::min<int>(slot.eventCount, kMaxMacroEvents) - 1);
     StoreSlot(macroSlot_, slot);
-}
-
-void CCustomizerWnd::PickLightColor(const Field& field) {
-    static COLORREF custom[16] = {};
-    CHOOSECOLORW choose{};
-    choose.lStructSize = sizeof choose;
-    choose.hwndOwner = m_hWnd;
-    choose.rgbResult = static_cast<COLORREF>(std::get<std::int64_t>(session_.Get(field)) & 0x00FFFFFF);
-    choose.lpCustColors = custom;
-    choose.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (!ChooseColorW(&choose)) return;
-    StoreValue(field, std::int64_t{choose.rgbResult & 0x00FFFFFFu});
 }
 
 // --- Whole profiles ----------------------------------------------------------------
@@ -772,36 +755,13 @@ void CCustomizerWnd::ExportFile() {
 }
 
 void CCustomizerWnd::BrowseConfigFile() {
-    std::wstring filter = Text(IDS_CONFIG_FILTER);
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    std::wstring path = WindowText(Item(m_hWnd, ID_CONFIG_FILE));
-    path.resize(MAX_PATH, L'\0');
-    OPENFILENAMEW open{};
-    open.lStructSize = sizeof open;
-    open.hwndOwner = m_hWnd;
-    open.lpstrFilter = filter.c_str();
-    open.lpstrFile = path.data();
-    open.nMaxFile = MAX_PATH;
-    open.lpstrDefExt = L"txt";
-    open.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&open)) return;  // the save dialog: the file may be new (Export) or old (Import)
-    (void)SetWindowTextW(Item(m_hWnd, ID_CONFIG_FILE), path.c_str());
+    // The save dialog: the file may be new (Export) or old (Import).
+    BrowseFile(ID_CONFIG_FILE, IDS_CONFIG_FILTER, MAX_PATH, true);
 }
 
 void CCustomizerWnd::BrowseLaunchProgram() {
-    std::wstring filter = Text(IDS_PROGRAM_FILTER);
-    std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    std::wstring path(kLaunchPathChars, L'\0');
-    OPENFILENAMEW open{};
-    open.lStructSize = sizeof open;
-    open.hwndOwner = m_hWnd;
-    open.lpstrFilter = filter.c_str();
-    open.lpstrFile = path.data();
-    open.nMaxFile = kLaunchPathChars - 1;
-    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&open)) return;
     // Stored as it is, never quoted: the host opens the whole text as one file.
-    (void)SetWindowTextW(Item(m_hWnd, ID_BUTTON_LAUNCH), path.c_str());  // its EN_CHANGE checks and stores it
+    BrowseFile(ID_BUTTON_LAUNCH, IDS_PROGRAM_FILTER, kLaunchPathChars, false);
 }
 
 }  // namespace korvid

@@ -112,9 +112,12 @@ private:
     // Checks and stores the value, then shows the session (unless fill is
     // false: more values follow).
     void StoreValue(const Field& field, FieldValue value, bool fill = true);
-    void PickColor(int stage);
+    // The Windows colour dialog for a colour field.
+    void PickColor(const Field& field);
     void CaptureWindowsPointer();
     void BrowseProgram();
+    // The file dialog for the edit's path (save: a new file may be named).
+    void BrowseFile(int editId, UINT filterId, std::size_t maxChars, bool save);
     void SetSwatch(int controlId, std::uint32_t color);
 
     // Buttons, macros, lighting and whole profiles (customizer_slots_win.cpp).
@@ -124,6 +127,11 @@ private:
     // The macro button the Macros page shows: kept while it is one, else the
     // profile's first; -1 when the profile has none.
     void ChooseMacroSlot();
+    // The profile's macro buttons into a combo box, item data the slot.
+    void ListMacroButtons(HWND list, const ProfileData& profile, int selected);
+    // The key's usage, or nothing with the refusal in the status bar.
+    std::optional<std::uint8_t> UsageOrRefusal(const KeyStroke& key);
+    void Refuse(const std::string& reason);
     void FillMacros();
     void FillLighting();
     // The pages' own commands; false for a control they do not own.
@@ -136,7 +144,6 @@ private:
     // Replaces slot j of the edited profile, so Apply flags what changed.
     void StoreSlot(int slot, const ButtonData& data);
     void EditSteps(const std::function<bool(ButtonData&, int)>& edit, int selectAfter);
-    void PickLightColor(const Field& field);
     void CopyProfileTo();
     void ResetProfiles(bool all);
     bool ImportFile();  // false when nothing was imported

@@ -1,6 +1,7 @@
 #include "customizer_driver_win.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include "base/child_window_win.h"
 #include "customizer/control_ids.h"
@@ -116,5 +117,13 @@ CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& 
 }
 
 std::wstring DraftPath() { return HostDataFolder() + L"\\Draft.data"; }
+
+void CustomizerHostTest::SetUp() {
+    if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
+    HostTest::SetUp();
+    customizer_.reset();  // the real customizer carries the title here
+    ASSERT_TRUE(StageCustomizer(install_));
+    (void)DeleteFileW(DraftPath().c_str());
+}
 
 }  // namespace korvid::e2e

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "e2e_harness_win.h"
+#include "host_test_fixture_win.h"
 #include "staging_win.h"
 
 namespace korvid::e2e {
@@ -61,5 +62,12 @@ CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& 
 
 // "<data folder>\Draft.data".
 std::wstring DraftPath();
+
+// The host tests' fixture with the real Option.exe staged in the install
+// folder (the tests skip themselves without it) and no Draft.data left over.
+class CustomizerHostTest : public HostTest {
+protected:
+    void SetUp() override;
+};
 
 }  // namespace korvid::e2e

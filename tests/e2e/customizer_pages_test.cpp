@@ -33,14 +33,15 @@ constexpr int kLightingPage = ID_PAGE_LIGHTING - ID_PAGE_PROFILES;
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-class CustomizerPagesTest : public HostTest {
+class CustomizerPagesTest : public CustomizerHostTest {
 protected:
-    void SetUp() override {
-        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
-        HostTest::SetUp();
-        customizer_.reset();  // the real customizer carries the title here
-        ASSERT_TRUE(StageCustomizer(install_));
-        (void)DeleteFileW(DraftPath().c_str());
+    // The host on the simulated mouse, once its start-up push has ended,
+    // then the customizer connected to it.
+    CustomizerRun StartHostThenCustomizer(std::unique_ptr<ChildProcess>& host) {
+        host = StartHostAndWait();
+        if (host == nullptr) return {};
+        (void)WaitForPushEnds(LogPath(), 1, kStartTimeoutMs);
+        return StartCustomizer(install_);
     }
 
     // Applies and returns the frames the host sent for it, with the section
@@ -69,10 +70,9 @@ std::vector<std::uint8_t> OnlyFrame(const std::vector<LoggedFrame>& frames, std:
 }
 
 TEST_F(CustomizerPagesTest, CapturedKeyAndRecordedMacroReachTheMouseAsExactlyThoseBytes) {
-    auto host = StartHostAndWait();
+    std::unique_ptr<ChildProcess> host;
+    const CustomizerRun run = StartHostThenCustomizer(host);
     ASSERT_NE(host, nullptr);
-    (void)WaitForPushEnds(LogPath(), 1, kStartTimeoutMs);
-    const CustomizerRun run = StartCustomizer(install_);
     ASSERT_NE(run.window, nullptr);
     const CustomizerWindow ui(run.window);
 
@@ -160,10 +160,9 @@ TEST_F(CustomizerPagesTest, CapturedKeyAndRecordedMacroReachTheMouseAsExactlyTho
 }
 
 TEST_F(CustomizerPagesTest, LightingModeAndColoursReachTheMouseInOneLightingFrame) {
-    auto host = StartHostAndWait();
+    std::unique_ptr<ChildProcess> host;
+    const CustomizerRun run = StartHostThenCustomizer(host);
     ASSERT_NE(host, nullptr);
-    (void)WaitForPushEnds(LogPath(), 1, kStartTimeoutMs);
-    const CustomizerRun run = StartCustomizer(install_);
     ASSERT_NE(run.window, nullptr);
     const CustomizerWindow ui(run.window);
     ASSERT_TRUE(ui.ShowPage(kLightingPage));

@@ -37,16 +37,8 @@ int DpiItem(int dpi) {
 
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-class CustomizerTest : public HostTest {
+class CustomizerTest : public CustomizerHostTest {
 protected:
-    void SetUp() override {
-        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
-        HostTest::SetUp();
-        customizer_.reset();  // the real customizer carries the title here
-        ASSERT_TRUE(StageCustomizer(install_));
-        (void)DeleteFileW(DraftPath().c_str());
-    }
-
     // The host with the simulated mouse, once its start-up push has ended.
     std::unique_ptr<ChildProcess> StartHostAfterFirstPush(
         std::vector<std::pair<std::wstring, std::wstring>> environment = {}) {
