@@ -11,6 +11,7 @@
 #include <set>
 #include <vector>
 
+#include "base/child_window_win.h"
 #include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "customizer/customizer_wnd_win.h"
@@ -64,8 +65,16 @@ HWND CCustomizerWnd::Add(HWND parent, const wchar_t* className, const std::wstri
     HWND control =
         CreateWindowExW(exStyle, className, text.c_str(), style, 0, 0, 0, 0, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control != nullptr) placed_.push_back({control, dip});
+    if (control != nullptr) {
+        placed_.push_back({control, dip});
+        controls_[id] = control;
+    }
     return control;
+}
+
+HWND CCustomizerWnd::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found != controls_.end() ? found->second : FindDescendant(m_hWnd, id);
 }
 
 void CCustomizerWnd::CreateControls() {
@@ -180,14 +189,14 @@ void CCustomizerWnd::CreatePages() {
     };
     const std::wstring dpiFormat = Text(IDS_DPI_ITEM);
     for (int stage = 0; stage < kStageCount; ++stage) {
-        addNumbers(Item(m_hWnd, ID_STAGE_X + stage), dpiFormat, OfferedDpis());
-        addNumbers(Item(m_hWnd, ID_STAGE_Y + stage), dpiFormat, OfferedDpis());
+        addNumbers(Control(ID_STAGE_X + stage), dpiFormat, OfferedDpis());
+        addNumbers(Control(ID_STAGE_Y + stage), dpiFormat, OfferedDpis());
     }
     std::vector<int> doubleClickMs;
     for (const int step : DoubleClickSteps()) doubleClickMs.push_back(DoubleClickMs(step));
-    addNumbers(Item(m_hWnd, ID_DOUBLE_CLICK), Text(IDS_DOUBLE_CLICK_ITEM), doubleClickMs);
-    (void)SendMessageW(Item(m_hWnd, ID_PROFILE_NAME), EM_LIMITTEXT, kProfileNameChars - 1, 0);
-    (void)SendMessageW(Item(m_hWnd, ID_PROGRAM_PATH), EM_LIMITTEXT, kProgramPathChars - 1, 0);
+    addNumbers(Control(ID_DOUBLE_CLICK), Text(IDS_DOUBLE_CLICK_ITEM), doubleClickMs);
+    (void)SendMessageW(Control(ID_PROFILE_NAME), EM_LIMITTEXT, kProfileNameChars - 1, 0);
+    (void)SendMessageW(Control(ID_PROGRAM_PATH), EM_LIMITTEXT, kProgramPathChars - 1, 0);
     ShowPage(0);
 }
 
@@ -230,10 +239,10 @@ void CCustomizerWnd::ShowPage(int page) {
 
 void CCustomizerWnd::ShowNotice(UINT textId, bool draftButtons, bool hostButton) {
     const std::wstring text = textId != 0 ? Text(textId) : std::wstring();
-    (void)SetWindowTextW(Item(m_hWnd, ID_NOTICE), text.c_str());
-    (void)ShowWindow(Item(m_hWnd, ID_RESTORE_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
-    (void)ShowWindow(Item(m_hWnd, ID_DISCARD_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
-    (void)ShowWindow(Item(m_hWnd, ID_START_HOST), hostButton && !draftButtons ? SW_SHOW : SW_HIDE);
+    (void)SetWindowTextW(Control(ID_NOTICE), text.c_str());
+    (void)ShowWindow(Control(ID_RESTORE_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
+    (void)ShowWindow(Control(ID_DISCARD_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
+    (void)ShowWindow(Control(ID_START_HOST), hostButton && !draftButtons ? SW_SHOW : SW_HIDE);
 }
 
 // --- Showing the session -------------------------------------------------------
@@ -245,28 +254,28 @@ void CCustomizerWnd::Fill() {
     const ProfileData& profile = image.profiles[editing_];
 
     const std::wstring activeName = ToWide(std::u16string(image.profiles[image.activeProfile].profileName));
-    (void)SetWindowTextW(Item(m_hWnd, ID_ACTIVE_PROFILE_TEXT),
+    (void)SetWindowTextW(Control(ID_ACTIVE_PROFILE_TEXT),
                          Format(IDS_ACTIVE_PROFILE, image.activeProfile + 1, activeName.c_str()).c_str());
-    (void)EnableWindow(Item(m_hWnd, ID_MAKE_ACTIVE), image.activeProfile != editing_);
+    (void)EnableWindow(Control(ID_MAKE_ACTIVE), image.activeProfile != editing_);
 
     // X and Y stay linked while every stage has them equal.
     bool equal = true;
     for (int stage = 0; stage < kStageCount; ++stage) equal = equal && profile.dpiX[stage] == profile.dpiY[stage];
     if (!equal) linkXY_ = false;
-    (void)SendMessageW(Item(m_hWnd, ID_LINK_XY), BM_SETCHECK, linkXY_ ? BST_CHECKED : BST_UNCHECKED, 0);
+    (void)SendMessageW(Control(ID_LINK_XY), BM_SETCHECK, linkXY_ ? BST_CHECKED : BST_UNCHECKED, 0);
 
     ChooseMacroSlot();  // the macro fields below are of that slot
     for (const Binding& binding : Bindings()) FillBound(binding);
 
     for (int stage = 0; stage < kStageCount; ++stage) {
-        (void)EnableWindow(Item(m_hWnd, ID_STAGE_Y + stage), !linkXY_);
-        (void)SendMessageW(Item(m_hWnd, ID_STAGE_CURRENT + stage), BM_SETCHECK,
+        (void)EnableWindow(Control(ID_STAGE_Y + stage), !linkXY_);
+        (void)SendMessageW(Control(ID_STAGE_CURRENT + stage), BM_SETCHECK,
                            profile.currentStage == stage ? BST_CHECKED : BST_UNCHECKED, 0);
         SetSwatch(ID_STAGE_SWATCH + stage, profile.stageColor[stage]);
     }
-    (void)SendMessageW(Item(m_hWnd, ID_WHEEL_LINES_MODE), BM_SETCHECK,
+    (void)SendMessageW(Control(ID_WHEEL_LINES_MODE), BM_SETCHECK,
                        profile.wheelScrollPage == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    (void)EnableWindow(Item(m_hWnd, ID_WHEEL_LINES), profile.wheelScrollPage == 0);
+    (void)EnableWindow(Control(ID_WHEEL_LINES), profile.wheelScrollPage == 0);
     FillSlotPages();
     filling_ = false;
 }
@@ -285,7 +294,7 @@ const Field* CCustomizerWnd::BoundField(const Binding& binding) const {
 
 void CCustomizerWnd::FillBound(const Binding& binding) {
     const Field* field = BoundField(binding);
-    HWND control = Item(m_hWnd, binding.controlId);
+    HWND control = Control(binding.controlId);
     if (control == nullptr) return;
     if (field == nullptr) {
         SetTextIfDifferent(control, L"");
@@ -331,7 +340,7 @@ void CCustomizerWnd::FillBound(const Binding& binding) {
 }
 
 void CCustomizerWnd::FillProfileChoices() {
-    HWND list = Item(m_hWnd, ID_EDIT_PROFILE);
+    HWND list = Control(ID_EDIT_PROFILE);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const ShareData& image = session_.edited();
     for (int k = 0; k < kProfileCount; ++k) {
@@ -344,7 +353,7 @@ void CCustomizerWnd::FillProfileChoices() {
 }
 
 void CCustomizerWnd::FillRunningPrograms() {
-    HWND list = Item(m_hWnd, ID_PROGRAM_RUNNING);
+    HWND list = Control(ID_PROGRAM_RUNNING);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
@@ -403,7 +412,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         } else if (id == ID_PROGRAM_BROWSE) {
             BrowseProgram();
         } else if (id == ID_PROGRAM_CLEAR) {
-            (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), L"");  // its EN_CHANGE stores it
+            (void)SetWindowTextW(Control(ID_PROGRAM_PATH), L"");  // its EN_CHANGE stores it
         } else if (id == ID_PROGRAM_REFRESH) {
             FillRunningPrograms();
         } else if (const Binding* binding = FindBinding(id); binding && binding->kind == BindingKind::kCheck) {
@@ -418,7 +427,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(control, CB_GETLBTEXTLEN, selected, 0)) + 1, L'\0');
         (void)SendMessageW(control, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
         text.resize(text.size() - 1);
-        (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), text.c_str());
+        (void)SetWindowTextW(Control(ID_PROGRAM_PATH), text.c_str());
         return;
     }
     const Binding* binding = FindBinding(id);
@@ -487,7 +496,7 @@ void CCustomizerWnd::SetSwatch(int controlId, std::uint32_t color) {
     HBRUSH& brush = swatchBrushes_[controlId];
     if (brush != nullptr) (void)DeleteObject(brush);
     brush = CreateSolidBrush(color & 0x00FFFFFFu);  // 0x00BBGGRR is a COLORREF
-    (void)InvalidateRect(Item(m_hWnd, controlId), nullptr, TRUE);
+    (void)InvalidateRect(Control(controlId), nullptr, TRUE);
 }
 
 void CCustomizerWnd::PickColor(const Field& field) {
@@ -536,7 +545,7 @@ void CCustomizerWnd::BrowseProgram() { BrowseFile(ID_PROGRAM_PATH, IDS_PROGRAM_F
 void CCustomizerWnd::BrowseFile(int editId, UINT filterId, std::size_t maxChars, bool save) {
     std::wstring filter = Text(filterId);
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    std::wstring path = WindowText(Item(m_hWnd, editId));
+    std::wstring path = WindowText(Control(editId));
     path.resize(maxChars, L'\0');
     OPENFILENAMEW open{};
     open.lStructSize = sizeof open;
@@ -551,7 +560,7 @@ void CCustomizerWnd::BrowseFile(int editId, UINT filterId, std::size_t maxChars,
         open.Flags |= OFN_FILEMUSTEXIST;
     }
     if (!(save ? GetSaveFileNameW(&open) : GetOpenFileNameW(&open))) return;
-    (void)SetWindowTextW(Item(m_hWnd, editId), path.c_str());  // its EN_CHANGE checks and stores it
+    (void)SetWindowTextW(Control(editId), path.c_str());  // its EN_CHANGE checks and stores it
 }
 
 }  // namespace korvid

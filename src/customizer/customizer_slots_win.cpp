@@ -224,13 +224,14 @@ void CCustomizerWnd::CreateSlotPages() {
     }
 
     // The lists that never change.
-    HWND functions = Item(m_hWnd, ID_BUTTON_FUNCTION);
+    HWND functions = Control(ID_BUTTON_FUNCTION);
     for (const std::uint8_t code : OfferedButtonFunctions()) {
         const std::string label8 = ButtonFunctionLabel(code);
         (void)SendMessageW(functions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label8).c_str()));
     }
     for (const int mode : {ID_LIGHT_MODE_A, ID_LIGHT_MODE_B}) {
-        HWND list = Item(m_hWnd, mode);
+        HWND list = Control(mode);
+        (void)SendMessageW(list, CB_INITSTORAGE, 256, 256 * 16 * sizeof(wchar_t));
         const std::wstring format = Text(IDS_LIGHT_MODE_ITEM);
         for (int value = 0; value <= 255; ++value) {
             wchar_t item[32];
@@ -239,12 +240,12 @@ void CCustomizerWnd::CreateSlotPages() {
             (void)SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         }
     }
-    HWND states = Item(m_hWnd, ID_STEP_STATE);
+    HWND states = Control(ID_STEP_STATE);
     (void)SendMessageW(states, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(IDS_STEP_PRESS).c_str()));
     (void)SendMessageW(states, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(IDS_STEP_RELEASE).c_str()));
-    (void)SendMessageW(Item(m_hWnd, ID_BUTTON_LAUNCH), EM_LIMITTEXT, kLaunchPathChars - 1, 0);
-    (void)SendMessageW(Item(m_hWnd, ID_MACRO_NAME), EM_LIMITTEXT, kMacroNameChars - 1, 0);
-    for (const int id : {ID_LIGHT_COLOR_A, ID_LIGHT_COLOR_B}) (void)SendMessageW(Item(m_hWnd, id), EM_LIMITTEXT, 10, 0);
+    (void)SendMessageW(Control(ID_BUTTON_LAUNCH), EM_LIMITTEXT, kLaunchPathChars - 1, 0);
+    (void)SendMessageW(Control(ID_MACRO_NAME), EM_LIMITTEXT, kMacroNameChars - 1, 0);
+    for (const int id : {ID_LIGHT_COLOR_A, ID_LIGHT_COLOR_B}) (void)SendMessageW(Control(id), EM_LIMITTEXT, 10, 0);
 }
 
 // --- Showing the session -------------------------------------------------------
@@ -257,7 +258,7 @@ void CCustomizerWnd::FillSlotPages() {
 
 void CCustomizerWnd::FillButtons() {
     const ProfileData& profile = session_.edited().profiles[editing_];
-    HWND list = Item(m_hWnd, ID_BUTTON_LIST);
+    HWND list = Control(ID_BUTTON_LIST);
     (void)SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     (void)SendMessageW(list, LB_RESETCONTENT, 0, 0);
     const std::wstring format = Text(IDS_BUTTON_ITEM);
@@ -277,25 +278,25 @@ void CCustomizerWnd::FillButtons() {
     const ButtonData& slot = profile.buttons[buttonSlot_];
     const auto offered = OfferedButtonFunctions();
     const auto found = std::find(offered.begin(), offered.end(), slot.function);
-    (void)SendMessageW(Item(m_hWnd, ID_BUTTON_FUNCTION), CB_SETCURSEL,
+    (void)SendMessageW(Control(ID_BUTTON_FUNCTION), CB_SETCURSEL,
                        found != offered.end() ? static_cast<WPARAM>(found - offered.begin()) : static_cast<WPARAM>(-1),
                        0);
     const bool key = slot.function == kFunctionKey;
     const bool macro = slot.function == kFunctionMacro;
     const bool launch = slot.function == kFunctionLaunch;
-    SetTextIfDifferent(Item(m_hWnd, ID_BUTTON_KEY),
+    SetTextIfDifferent(Control(ID_BUTTON_KEY),
                        key ? Wide(KeyComboName(slot.keyModifiers, slot.keyCode)) : Text(IDS_KEY_BOX_HINT));
-    (void)EnableWindow(Item(m_hWnd, ID_BUTTON_KEY), key);
+    (void)EnableWindow(Control(ID_BUTTON_KEY), key);
 
-    HWND macros = Item(m_hWnd, ID_BUTTON_MACRO);
+    HWND macros = Control(ID_BUTTON_MACRO);
     ListMacroButtons(macros, profile, buttonSlot_);
     (void)EnableWindow(macros, macro);
-    (void)EnableWindow(Item(m_hWnd, ID_BUTTON_LAUNCH), launch);
-    (void)EnableWindow(Item(m_hWnd, ID_BUTTON_LAUNCH_BROWSE), launch);
+    (void)EnableWindow(Control(ID_BUTTON_LAUNCH), launch);
+    (void)EnableWindow(Control(ID_BUTTON_LAUNCH_BROWSE), launch);
 
     const ButtonBytes bytes = EncodeButtonAssignment(slot);
-    SetTextIfDifferent(Item(m_hWnd, ID_BUTTON_SENT), macro ? Format(IDS_BUTTON_SENT_MACRO, HexBytes(bytes, 2).c_str())
-                                                           : Format(IDS_BUTTON_SENT, HexBytes(bytes, 3).c_str()));
+    SetTextIfDifferent(Control(ID_BUTTON_SENT), macro ? Format(IDS_BUTTON_SENT_MACRO, HexBytes(bytes, 2).c_str())
+                                                      : Format(IDS_BUTTON_SENT, HexBytes(bytes, 3).c_str()));
 }
 
 void CCustomizerWnd::ListMacroButtons(HWND list, const ProfileData& profile, int selected) {
@@ -323,20 +324,20 @@ void CCustomizerWnd::FillMacros() {
     const ShareData& image = session_.edited();
     const ProfileData& profile = image.profiles[editing_];
     ChooseMacroSlot();
-    ListMacroButtons(Item(m_hWnd, ID_MACRO_LIST), profile, macroSlot_);
+    ListMacroButtons(Control(ID_MACRO_LIST), profile, macroSlot_);
     const bool any = macroSlot_ >= 0;
     for (const int id : {ID_MACRO_LIST, ID_MACRO_NAME, ID_MACRO_REPEAT, ID_MACRO_OPTION, ID_MACRO_STEPS,
                          ID_MACRO_RECORD, ID_MACRO_RECORDER, ID_STEP_INSERT, ID_STEP_DELETE, ID_STEP_UP, ID_STEP_DOWN,
                          ID_STEP_KEY, ID_STEP_STATE, ID_STEP_DELAY}) {
-        (void)EnableWindow(Item(m_hWnd, id), any);
+        (void)EnableWindow(Control(id), any);
     }
-    HWND steps = Item(m_hWnd, ID_MACRO_STEPS);
+    HWND steps = Control(ID_MACRO_STEPS);
     (void)SendMessageW(steps, WM_SETREDRAW, FALSE, 0);
     (void)SendMessageW(steps, LB_RESETCONTENT, 0, 0);
     if (!any) {
-        SetTextIfDifferent(Item(m_hWnd, ID_MACRO_NAME_SENT), L"");
-        SetTextIfDifferent(Item(m_hWnd, ID_MACRO_LIMITS), Text(IDS_MACRO_NONE));
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_DELAY), L"");
+        SetTextIfDifferent(Control(ID_MACRO_NAME_SENT), L"");
+        SetTextIfDifferent(Control(ID_MACRO_LIMITS), Text(IDS_MACRO_NONE));
+        SetTextIfDifferent(Control(ID_STEP_DELAY), L"");
         (void)SendMessageW(steps, WM_SETREDRAW, TRUE, 0);
         return;
     }
@@ -344,7 +345,7 @@ void CCustomizerWnd::FillMacros() {
     const std::size_t kept = MacroNameKeptChars(slot.macroName, SystemAnsi);
     const std::wstring name = MacroLabel(slot);
     SetTextIfDifferent(
-        Item(m_hWnd, ID_MACRO_NAME_SENT),
+        Control(ID_MACRO_NAME_SENT),
         Format(kept < name.size() ? IDS_MACRO_NAME_CUT : IDS_MACRO_NAME_SENT, name.substr(0, kept).c_str()));
 
     const MacroFit fit = FitMacro(slot);
@@ -364,25 +365,25 @@ void CCustomizerWnd::FillMacros() {
 
     const bool step = stepSelected_ >= 0;
     for (const int id : {ID_STEP_DELETE, ID_STEP_UP, ID_STEP_DOWN, ID_STEP_KEY, ID_STEP_STATE, ID_STEP_DELAY}) {
-        (void)EnableWindow(Item(m_hWnd, id), step);
+        (void)EnableWindow(Control(id), step);
     }
     if (step) {
         const MacroEvent& event = slot.events[stepSelected_];
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_KEY), Wide(KeyName(event.key)));
-        (void)SendMessageW(Item(m_hWnd, ID_STEP_STATE), CB_SETCURSEL, event.state == 1 ? 0 : 1, 0);
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_DELAY), std::to_wstring(event.delay));
+        SetTextIfDifferent(Control(ID_STEP_KEY), Wide(KeyName(event.key)));
+        (void)SendMessageW(Control(ID_STEP_STATE), CB_SETCURSEL, event.state == 1 ? 0 : 1, 0);
+        SetTextIfDifferent(Control(ID_STEP_DELAY), std::to_wstring(event.delay));
     } else {
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_KEY), L"");  // no step chosen
-        (void)SendMessageW(Item(m_hWnd, ID_STEP_STATE), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        SetTextIfDifferent(Item(m_hWnd, ID_STEP_DELAY), L"");
+        SetTextIfDifferent(Control(ID_STEP_KEY), L"");  // no step chosen
+        (void)SendMessageW(Control(ID_STEP_STATE), CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        SetTextIfDifferent(Control(ID_STEP_DELAY), L"");
     }
 
     std::wstring limits =
         Format(IDS_MACRO_SUMMARY, static_cast<int>(MacroButtons(image).size()), kMacroLimit, fit.steps, kMaxMacroEvents,
                fit.units, static_cast<int>(kMacroEntryAreaBytes / MacroLayout::kUnitBytes));
     for (const std::string& problem : MacroProblems(image, {editing_, macroSlot_})) limits += L"\n" + Wide(problem);
-    SetTextIfDifferent(Item(m_hWnd, ID_MACRO_LIMITS), limits);
-    SetTextIfDifferent(Item(m_hWnd, ID_MACRO_RECORD), Text(recorder_.Recording() ? IDS_MACRO_STOP : IDS_MACRO_RECORD));
+    SetTextIfDifferent(Control(ID_MACRO_LIMITS), limits);
+    SetTextIfDifferent(Control(ID_MACRO_RECORD), Text(recorder_.Recording() ? IDS_MACRO_STOP : IDS_MACRO_RECORD));
 }
 
 void CCustomizerWnd::FillLighting() {
@@ -392,7 +393,7 @@ void CCustomizerWnd::FillLighting() {
     for (int slot = 0; slot < kLightSlotCount; ++slot) {
         SetSwatch(ID_LIGHT_SLOT_SWATCH + slot, profile.lightSlotColor[slot]);
     }
-    HWND copyTarget = Item(m_hWnd, ID_COPY_TARGET);
+    HWND copyTarget = Control(ID_COPY_TARGET);
     auto target = SendMessageW(copyTarget, CB_GETCURSEL, 0, 0);
     if (target < 0 || target == editing_) target = (editing_ + 1) % kProfileCount;  // another profile
     (void)SendMessageW(copyTarget, CB_RESETCONTENT, 0, 0);
@@ -643,14 +644,14 @@ void CCustomizerWnd::KeyForRecorder(const KeyStroke& key, bool up) {
 void CCustomizerWnd::StartRecording() {
     if (macroSlot_ < 0) return;
     recorder_.Start(GetTickCount64());
-    SetTextIfDifferent(Item(m_hWnd, ID_MACRO_RECORD), Text(IDS_MACRO_STOP));
+    SetTextIfDifferent(Control(ID_MACRO_RECORD), Text(IDS_MACRO_STOP));
     Status(Text(IDS_STATUS_RECORDING));
-    (void)SetFocus(Item(m_hWnd, ID_MACRO_RECORDER));
+    (void)SetFocus(Control(ID_MACRO_RECORDER));
 }
 
 void CCustomizerWnd::StopRecording(UINT statusId) {
     recorder_.Stop();
-    SetTextIfDifferent(Item(m_hWnd, ID_MACRO_RECORD), Text(IDS_MACRO_RECORD));
+    SetTextIfDifferent(Control(ID_MACRO_RECORD), Text(IDS_MACRO_RECORD));
     Status(Format(statusId, static_cast<int>(recorder_.Steps().size())));
 }
 
@@ -674,7 +675,7 @@ void CCustomizerWnd::EditSteps(const std::function<bool(ButtonData&, int)>& edit
 // --- Whole profiles ----------------------------------------------------------------
 
 void CCustomizerWnd::CopyProfileTo() {
-    const int target = SelectedIndex(Item(m_hWnd, ID_COPY_TARGET), CB_GETCURSEL);
+    const int target = SelectedIndex(Control(ID_COPY_TARGET), CB_GETCURSEL);
     if (target < 0 || target >= kProfileCount || target == editing_) return;
     auto image = std::make_unique<ShareData>(session_.edited());
     CopyProfile(*image, editing_, target);
@@ -701,7 +702,7 @@ void CCustomizerWnd::ResetProfiles(bool all) {
 }
 
 void CCustomizerWnd::ImportAtStart(const std::wstring& path, bool ok) {
-    (void)SetWindowTextW(Item(m_hWnd, ID_CONFIG_FILE), path.c_str());
+    (void)SetWindowTextW(Control(ID_CONFIG_FILE), path.c_str());
     if (!ImportFile()) {
         ShowPage(0);  // where the refused lines are listed
         return;
@@ -710,7 +711,7 @@ void CCustomizerWnd::ImportAtStart(const std::wstring& path, bool ok) {
 }
 
 bool CCustomizerWnd::ImportFile() {
-    const std::wstring path = WindowText(Item(m_hWnd, ID_CONFIG_FILE));
+    const std::wstring path = WindowText(Control(ID_CONFIG_FILE));
     if (path.empty()) {
         Status(Text(IDS_STATUS_NO_FILE_NAME));
         return false;
@@ -726,7 +727,7 @@ bool CCustomizerWnd::ImportFile() {
         ImportConfiguration(*image, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     std::wstring lines;
     for (const std::string& refusal : report.refusals) lines += Wide(refusal) + L"\r\n";
-    (void)SetWindowTextW(Item(m_hWnd, ID_IMPORT_REPORT), lines.c_str());
+    (void)SetWindowTextW(Control(ID_IMPORT_REPORT), lines.c_str());
     if (!report.refusals.empty()) {
         Status(Format(IDS_STATUS_IMPORT_REFUSED, static_cast<int>(report.refusals.size()), path.c_str()));
         MessageBeep(MB_ICONWARNING);
@@ -739,7 +740,7 @@ bool CCustomizerWnd::ImportFile() {
 }
 
 void CCustomizerWnd::ExportFile() {
-    const std::wstring path = WindowText(Item(m_hWnd, ID_CONFIG_FILE));
+    const std::wstring path = WindowText(Control(ID_CONFIG_FILE));
     if (path.empty()) {
         Status(Text(IDS_STATUS_NO_FILE_NAME));
         return;

@@ -25,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/framework_win.h"
@@ -100,6 +101,9 @@ private:
     void Layout();
     void ApplyFont();
     int Scale(int dip) const { return MulDiv(dip, static_cast<int>(dpi_), 96); }
+    // The control with this ID, from the table Add keeps (a walk of the
+    // window tree costs a server call per window under Wine).
+    HWND Control(int id) const;
 
     // Showing the session (customizer_pages_win.cpp).
     void Fill();
@@ -193,6 +197,7 @@ private:
     HICON icon_ = nullptr;
     std::map<int, HBRUSH> swatchBrushes_;  // by the swatch's control ID
     std::vector<Placed> placed_;
+    std::unordered_map<int, HWND> controls_;  // by control ID
     std::array<HWND, kPageCount> pages_{};
     HWND tabs_ = nullptr;
     HWND status_ = nullptr;

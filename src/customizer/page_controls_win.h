@@ -1,5 +1,5 @@
 // What the files that build the customizer's pages share: control styles,
-// 96-DPI rectangles, finding a control by ID and reading and setting its text.
+// 96-DPI rectangles, reading and setting a control's text.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +7,6 @@
 #include <commctrl.h>
 
 #include <string>
-
-#include "base/child_window_win.h"
 
 namespace korvid::page {
 
@@ -22,8 +20,6 @@ inline constexpr DWORD kCheck = kTab | BS_AUTOCHECKBOX;
 inline constexpr DWORD kRadio = kTab | BS_RADIOBUTTON;
 
 constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
-
-inline HWND Item(HWND root, int id) { return FindDescendant(root, id); }
 
 inline std::wstring WindowText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
