@@ -30,14 +30,29 @@ inline constexpr int ID_PAGE_DPI = 201;
 inline constexpr int ID_PAGE_POINTER = 202;
 inline constexpr int ID_PAGE_PROGRAM = 203;
 inline constexpr int ID_PAGE_DEVICE = 204;
-inline constexpr int ID_PAGE_OSD = 205;
-inline constexpr int kPageCount = 6;
+inline constexpr int ID_PAGE_BUTTONS = 205;
+inline constexpr int ID_PAGE_MACROS = 206;
+inline constexpr int ID_PAGE_LIGHTING = 207;
+inline constexpr int ID_PAGE_OSD = 208;
+inline constexpr int kPageCount = 9;
 
 // Profiles page.
 inline constexpr int ID_ACTIVE_PROFILE_TEXT = 300;  // "Active on the mouse: profile 2"
 inline constexpr int ID_MAKE_ACTIVE = 301;
 inline constexpr int ID_PROFILE_NAME = 302;
 inline constexpr int ID_PROFILE_NAME_LABEL = 303;
+// Whole profiles, on the Profiles page.
+inline constexpr int ID_COPY_LABEL = 310;
+inline constexpr int ID_COPY_TARGET = 311;  // combo box: the profile that takes the copy
+inline constexpr int ID_COPY_PROFILE = 312;
+inline constexpr int ID_RESET_PROFILE = 313;  // asks first
+inline constexpr int ID_RESET_ALL = 314;      // asks first
+inline constexpr int ID_CONFIG_FILE_LABEL = 315;
+inline constexpr int ID_CONFIG_FILE = 316;  // edit: the file Import reads and Export writes
+inline constexpr int ID_CONFIG_BROWSE = 317;
+inline constexpr int ID_IMPORT = 318;
+inline constexpr int ID_EXPORT = 319;
+inline constexpr int ID_IMPORT_REPORT = 320;  // read-only edit: every line an import refused
 
 // DPI page: eight rows, base + stage index 0..7.
 inline constexpr int ID_STAGE_ENABLED = 400;
@@ -79,20 +94,86 @@ inline constexpr int ID_OPTION07_LABEL = 701;
 inline constexpr int ID_PROFILE_OPTION = 702;  // edit, 0..255
 inline constexpr int ID_PROFILE_OPTION_LABEL = 703;
 inline constexpr int ID_DEVICE_HINT = 704;
+inline constexpr int ID_DPI_OPTION_A = 705;  // edits, 0..255; the label is ID + 10
+inline constexpr int ID_DPI_OPTION_B = 706;
+inline constexpr int ID_DPI_OPTION_C = 707;
+inline constexpr int ID_DPI_OPTION_D = 708;
+inline constexpr int ID_DPI_OPTION_LABEL = 715;  // + 0..3
+
+// Buttons page: the twenty slots of the edited profile, the selected one's
+// function and what the function needs.
+inline constexpr int ID_BUTTON_LIST = 800;      // list box: "Button 4: Macro"
+inline constexpr int ID_BUTTON_FUNCTION = 801;  // combo box of OfferedButtonFunctions
+inline constexpr int ID_BUTTON_FUNCTION_LABEL = 802;
+inline constexpr int ID_BUTTON_KEY = 803;  // key capture box (focus it, press the keys)
+inline constexpr int ID_BUTTON_KEY_LABEL = 804;
+inline constexpr int ID_BUTTON_MACRO = 805;  // combo box: the profile's macros
+inline constexpr int ID_BUTTON_MACRO_LABEL = 806;
+inline constexpr int ID_BUTTON_LAUNCH = 807;  // edit: launchPath
+inline constexpr int ID_BUTTON_LAUNCH_LABEL = 808;
+inline constexpr int ID_BUTTON_LAUNCH_BROWSE = 809;
+inline constexpr int ID_BUTTON_SENT = 810;  // "The mouse gets 05 01 06"
+
+// Macros page: one macro button of the edited profile at a time.
+inline constexpr int ID_MACRO_LIST = 900;  // combo box: the profile's macro buttons
+inline constexpr int ID_MACRO_LIST_LABEL = 901;
+inline constexpr int ID_MACRO_NAME = 902;
+inline constexpr int ID_MACRO_NAME_LABEL = 903;
+inline constexpr int ID_MACRO_NAME_SENT = 904;  // the name as the mouse gets it
+inline constexpr int ID_MACRO_REPEAT = 905;
+inline constexpr int ID_MACRO_REPEAT_LABEL = 906;
+inline constexpr int ID_MACRO_OPTION = 907;
+inline constexpr int ID_MACRO_OPTION_LABEL = 908;
+inline constexpr int ID_MACRO_STEPS = 909;     // list box, one line a step
+inline constexpr int ID_MACRO_RECORD = 910;    // starts and stops the recorder
+inline constexpr int ID_MACRO_RECORDER = 911;  // records the keys while it has focus
+inline constexpr int ID_STEP_INSERT = 912;
+inline constexpr int ID_STEP_DELETE = 913;
+inline constexpr int ID_STEP_UP = 914;
+inline constexpr int ID_STEP_DOWN = 915;
+inline constexpr int ID_STEP_KEY = 916;    // key capture box for the selected step
+inline constexpr int ID_STEP_STATE = 917;  // combo box: press, release
+inline constexpr int ID_STEP_DELAY = 918;  // edit, ms
+inline constexpr int ID_STEP_LABEL = 919;
+inline constexpr int ID_MACRO_LIMITS = 920;  // what the push would do otherwise than shown
+
+// Lighting page: zones A and B, and zone A's list of eight colours.
+inline constexpr int ID_LIGHT_MODE_A = 1000;  // combo box: modes 0..255, 5 off
+inline constexpr int ID_LIGHT_PARAM_A1 = 1001;
+inline constexpr int ID_LIGHT_PARAM_A2 = 1002;
+inline constexpr int ID_LIGHT_PARAM_A3 = 1003;
+inline constexpr int ID_LIGHT_COLOR_A = 1004;  // edit: #RRGGBB
+inline constexpr int ID_LIGHT_SWATCH_A = 1005;
+inline constexpr int ID_LIGHT_PICK_A = 1006;  // the colour dialog
+inline constexpr int ID_LIGHT_MODE_B = 1010;
+inline constexpr int ID_LIGHT_PARAM_B1 = 1011;
+inline constexpr int ID_LIGHT_PARAM_B2 = 1012;
+inline constexpr int ID_LIGHT_COLOR_B = 1014;
+inline constexpr int ID_LIGHT_SWATCH_B = 1015;
+inline constexpr int ID_LIGHT_PICK_B = 1016;
+inline constexpr int ID_LIGHT_LABEL = 1020;         // labels: + 0..9
+inline constexpr int ID_LIGHT_SLOT_ENABLED = 1030;  // + slot 0..7 (kLightSlotCount)
+inline constexpr int ID_LIGHT_SLOT_COLOR = 1040;
+inline constexpr int ID_LIGHT_SLOT_SWATCH = 1050;
+inline constexpr int ID_LIGHT_SLOT_PICK = 1060;
 
 // On-screen display page: config.ini's OSDSetting record, saved on its own
 // (not part of Apply). The value controls follow kOsdFields (osd/osd_look.h):
 // ID_OSD_VALUE + row, row 0 the position (combo box), the others edits; their
 // labels ID_OSD_VALUE_LABEL + row.
-inline constexpr int ID_OSD_ENABLED = 800;  // check box: osdEnabled
-inline constexpr int ID_OSD_VALUE = 810;
-inline constexpr int ID_OSD_VALUE_LABEL = 820;
-inline constexpr int ID_OSD_SAVE = 830;
-inline constexpr int ID_OSD_HINT = 831;
+inline constexpr int ID_OSD_ENABLED = 1100;  // check box: osdEnabled
+inline constexpr int ID_OSD_VALUE = 1110;
+inline constexpr int ID_OSD_VALUE_LABEL = 1120;
+inline constexpr int ID_OSD_SAVE = 1130;
+inline constexpr int ID_OSD_HINT = 1131;
 
 // The customizer's own message (to its main window, from a second Option.exe
 // started with --page N): show page wParam (0-based). Nobody else sends it.
 inline constexpr unsigned WM_CUSTOMIZER_SHOW_PAGE = 0x8000 + 1;  // WM_APP + 1
+// From a key capture box (ID_BUTTON_KEY, ID_STEP_KEY, ID_MACRO_RECORDER) to
+// the main window, sent: wParam the box's control ID, lParam the key message
+// packed by PackKeyMessage (customizer_slots_win.cpp).
+inline constexpr unsigned WM_CUSTOMIZER_KEY = 0x8000 + 0x20;
 
 // Timers of the main window.
 inline constexpr unsigned TIMER_APPLY_PROGRESS = 1;  // every kProgressStepMs while an apply is out

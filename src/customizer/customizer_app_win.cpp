@@ -3,10 +3,19 @@
 // section mutex (the host's start-up fails when that name is taken); its own
 // single-instance mutex has a name of its own.
 //
-//   Option.exe [--page N]   N = 1..5: open on that page (Profiles, DPI,
-//                           Pointer, Program, Device); a second start with
-//                           --page turns the first one's window to it.
+//   Option.exe [--page N]   N = 1..8: open on that page (Profiles, DPI,
+//                           Pointer, Program, Device, Buttons, Macros,
+//                           Lighting); a second start with --page turns the
+//                           first one's window to it.
+//   Option.exe --import FILE [--ok]
+//                           open with FILE (korvidctl export text) imported
+//                           as unapplied edits, as the Import button does;
+//                           with --ok, then press OK (apply, and close once
+//                           the host confirms). A refused file applies
+//                           nothing and shows why.
 #include <windows.h>
+// After <windows.h>:
+#include <shellapi.h>
 
 #include <cwchar>
 #include <memory>
@@ -47,6 +56,26 @@ int PageArgument(const wchar_t* commandLine) {
     return page >= 1 && page <= kPageCount ? static_cast<int>(page - 1) : -1;
 }
 
+struct ImportRequest {
+    std::wstring path;  // empty: none
+    bool ok = false;
+};
+
+// "--import FILE [--ok]", by the shell's rules for quoting.
+ImportRequest ImportArgument(const wchar_t* commandLine) {
+    ImportRequest request;
+    if (commandLine == nullptr || *commandLine == L'\0') return request;
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+    if (arguments == nullptr) return request;
+    for (int i = 0; i < count; ++i) {
+        if (std::wcscmp(arguments[i], L"--import") == 0 && i + 1 < count) request.path = arguments[++i];
+        if (std::wcscmp(arguments[i], L"--ok") == 0) request.ok = true;
+    }
+    (void)LocalFree(arguments);
+    return request;
+}
+
 // The first instance's window (its title, owned by another process).
 HWND OtherCustomizerWindow() {
     HWND window = nullptr;
@@ -74,6 +103,8 @@ public:
             quitCode_ = 1;
             return false;
         }
+        const ImportRequest import = ImportArgument(m_lpCmdLine);
+        if (!import.path.empty()) window_->ImportAtStart(import.path, import.ok);
         return true;
     }
 

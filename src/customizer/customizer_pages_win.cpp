@@ -15,8 +15,10 @@
 #include "base/unique_resource_win.h"
 #include "base/wide_text_win.h"
 #include "customizer/customizer_wnd_win.h"
+#include "customizer/page_controls_win.h"
 #include "customizer/resolution.h"
 #include "customizer/string_ids.h"
+#include "inspect/config_text.h"
 #include "runtime/pointer_settings_win.h"
 
 namespace korvid {
@@ -54,28 +56,7 @@ void RegisterPageClass() {
     (void)RegisterClassExW(&wc);  // registered already on a second window: fine
 }
 
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kTab = kChild | WS_TABSTOP;
-constexpr DWORD kLabel = kChild | SS_LEFT;
-constexpr DWORD kEdit = kTab | ES_AUTOHSCROLL;
-constexpr DWORD kList = kTab | CBS_DROPDOWNLIST | WS_VSCROLL;
-constexpr DWORD kButton = kTab | BS_PUSHBUTTON;
-constexpr DWORD kCheck = kTab | BS_AUTOCHECKBOX;
-constexpr DWORD kRadio = kTab | BS_RADIOBUTTON;
-
-constexpr RECT R(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
-
-HWND Item(HWND root, int id) { return FindDescendant(root, id); }
-
-std::wstring WindowText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-void SetTextIfDifferent(HWND control, const std::wstring& text) {
-    if (WindowText(control) != text) (void)SetWindowTextW(control, text.c_str());
-}
+using namespace page;
 
 }  // namespace
 
@@ -84,8 +65,16 @@ HWND CCustomizerWnd::Add(HWND parent, const wchar_t* className, const std::wstri
     HWND control =
         CreateWindowExW(exStyle, className, text.c_str(), style, 0, 0, 0, 0, parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (control != nullptr) placed_.push_back({control, dip});
+    if (control != nullptr) {
+        placed_.push_back({control, dip});
+        controls_[id] = control;
+    }
     return control;
+}
+
+HWND CCustomizerWnd::Control(int id) const {
+    const auto found = controls_.find(id);
+    return found != controls_.end() ? found->second : FindDescendant(m_hWnd, id);
 }
 
 void CCustomizerWnd::CreateControls() {
@@ -99,8 +88,9 @@ void CCustomizerWnd::CreateControls() {
     // The pages are children of the tab control, so they lie above its body;
     // Tab walks into the shown page, Ctrl+Tab turns the pages.
     tabs_ = Add(m_hWnd, WC_TABCONTROLW, L"", kTab | WS_CLIPCHILDREN, ID_TABS, R(12, 42, 576, 326), WS_EX_CONTROLPARENT);
-    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI,    IDS_TAB_POINTER,
-                                       IDS_TAB_PROGRAM,  IDS_TAB_DEVICE, IDS_TAB_OSD};
+    const UINT tabTexts[kPageCount] = {IDS_TAB_PROFILES, IDS_TAB_DPI,      IDS_TAB_POINTER,
+                                       IDS_TAB_PROGRAM,  IDS_TAB_DEVICE,   IDS_TAB_BUTTONS,
+                                       IDS_TAB_MACROS,   IDS_TAB_LIGHTING, IDS_TAB_OSD};
     for (int i = 0; i < kPageCount; ++i) {
         std::wstring text = Text(tabTexts[i]);
         TCITEMW item{};
@@ -166,7 +156,14 @@ void CCustomizerWnd::CreatePages() {
     Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_OPTION07, R(404, 9, 60, 23));
     Add(page, WC_STATICW, Text(IDS_PROFILE_OPTION), kLabel, ID_PROFILE_OPTION_LABEL, R(8, 44, 390, 20));
     Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_PROFILE_OPTION, R(404, 41, 60, 23));
-    Add(page, WC_STATICW, Text(IDS_DEVICE_HINT), kLabel, ID_DEVICE_HINT, R(8, 84, 540, 60));
+    const UINT dpiOptionTexts[] = {IDS_DPI_OPTION_A, IDS_DPI_OPTION_B, IDS_DPI_OPTION_C, IDS_DPI_OPTION_D};
+    for (int i = 0; i < 4; ++i) {
+        Add(page, WC_STATICW, Text(dpiOptionTexts[i]), kLabel, ID_DPI_OPTION_LABEL + i, R(8, 76 + 32 * i, 390, 20));
+        Add(page, WC_EDITW, L"", kEdit | WS_BORDER, ID_DPI_OPTION_A + i, R(404, 73 + 32 * i, 60, 23));
+    }
+    Add(page, WC_STATICW, Text(IDS_DEVICE_HINT), kLabel, ID_DEVICE_HINT, R(8, 210, 540, 60));
+
+    CreateSlotPages();
 
     CreateOsdPage(pages_[ID_PAGE_OSD - ID_PAGE_PROFILES]);
 
@@ -195,14 +192,14 @@ void CCustomizerWnd::CreatePages() {
     };
     const std::wstring dpiFormat = Text(IDS_DPI_ITEM);
     for (int stage = 0; stage < kStageCount; ++stage) {
-        addNumbers(Item(m_hWnd, ID_STAGE_X + stage), dpiFormat, OfferedDpis());
-        addNumbers(Item(m_hWnd, ID_STAGE_Y + stage), dpiFormat, OfferedDpis());
+        addNumbers(Control(ID_STAGE_X + stage), dpiFormat, OfferedDpis());
+        addNumbers(Control(ID_STAGE_Y + stage), dpiFormat, OfferedDpis());
     }
     std::vector<int> doubleClickMs;
     for (const int step : DoubleClickSteps()) doubleClickMs.push_back(DoubleClickMs(step));
-    addNumbers(Item(m_hWnd, ID_DOUBLE_CLICK), Text(IDS_DOUBLE_CLICK_ITEM), doubleClickMs);
-    (void)SendMessageW(Item(m_hWnd, ID_PROFILE_NAME), EM_LIMITTEXT, kProfileNameChars - 1, 0);
-    (void)SendMessageW(Item(m_hWnd, ID_PROGRAM_PATH), EM_LIMITTEXT, kProgramPathChars - 1, 0);
+    addNumbers(Control(ID_DOUBLE_CLICK), Text(IDS_DOUBLE_CLICK_ITEM), doubleClickMs);
+    (void)SendMessageW(Control(ID_PROFILE_NAME), EM_LIMITTEXT, kProfileNameChars - 1, 0);
+    (void)SendMessageW(Control(ID_PROGRAM_PATH), EM_LIMITTEXT, kProgramPathChars - 1, 0);
     ShowPage(0);
 }
 
@@ -245,10 +242,10 @@ void CCustomizerWnd::ShowPage(int page) {
 
 void CCustomizerWnd::ShowNotice(UINT textId, bool draftButtons, bool hostButton) {
     const std::wstring text = textId != 0 ? Text(textId) : std::wstring();
-    (void)SetWindowTextW(Item(m_hWnd, ID_NOTICE), text.c_str());
-    (void)ShowWindow(Item(m_hWnd, ID_RESTORE_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
-    (void)ShowWindow(Item(m_hWnd, ID_DISCARD_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
-    (void)ShowWindow(Item(m_hWnd, ID_START_HOST), hostButton && !draftButtons ? SW_SHOW : SW_HIDE);
+    (void)SetWindowTextW(Control(ID_NOTICE), text.c_str());
+    (void)ShowWindow(Control(ID_RESTORE_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
+    (void)ShowWindow(Control(ID_DISCARD_DRAFT), draftButtons ? SW_SHOW : SW_HIDE);
+    (void)ShowWindow(Control(ID_START_HOST), hostButton && !draftButtons ? SW_SHOW : SW_HIDE);
 }
 
 // --- Showing the session -------------------------------------------------------
@@ -260,36 +257,52 @@ void CCustomizerWnd::Fill() {
     const ProfileData& profile = image.profiles[editing_];
 
     const std::wstring activeName = ToWide(std::u16string(image.profiles[image.activeProfile].profileName));
-    (void)SetWindowTextW(Item(m_hWnd, ID_ACTIVE_PROFILE_TEXT),
+    (void)SetWindowTextW(Control(ID_ACTIVE_PROFILE_TEXT),
                          Format(IDS_ACTIVE_PROFILE, image.activeProfile + 1, activeName.c_str()).c_str());
-    (void)EnableWindow(Item(m_hWnd, ID_MAKE_ACTIVE), image.activeProfile != editing_);
+    (void)EnableWindow(Control(ID_MAKE_ACTIVE), image.activeProfile != editing_);
 
     // X and Y stay linked while every stage has them equal.
     bool equal = true;
     for (int stage = 0; stage < kStageCount; ++stage) equal = equal && profile.dpiX[stage] == profile.dpiY[stage];
     if (!equal) linkXY_ = false;
-    (void)SendMessageW(Item(m_hWnd, ID_LINK_XY), BM_SETCHECK, linkXY_ ? BST_CHECKED : BST_UNCHECKED, 0);
+    (void)SendMessageW(Control(ID_LINK_XY), BM_SETCHECK, linkXY_ ? BST_CHECKED : BST_UNCHECKED, 0);
 
+    ChooseMacroSlot();  // the macro fields below are of that slot
     for (const Binding& binding : Bindings()) FillBound(binding);
 
     for (int stage = 0; stage < kStageCount; ++stage) {
-        (void)EnableWindow(Item(m_hWnd, ID_STAGE_Y + stage), !linkXY_);
-        (void)SendMessageW(Item(m_hWnd, ID_STAGE_CURRENT + stage), BM_SETCHECK,
+        (void)EnableWindow(Control(ID_STAGE_Y + stage), !linkXY_);
+        (void)SendMessageW(Control(ID_STAGE_CURRENT + stage), BM_SETCHECK,
                            profile.currentStage == stage ? BST_CHECKED : BST_UNCHECKED, 0);
-        if (swatchBrushes_[stage] != nullptr) (void)DeleteObject(swatchBrushes_[stage]);
-        swatchBrushes_[stage] = CreateSolidBrush(profile.stageColor[stage] & 0x00FFFFFFu);
-        (void)InvalidateRect(Item(m_hWnd, ID_STAGE_SWATCH + stage), nullptr, TRUE);
+        SetSwatch(ID_STAGE_SWATCH + stage, profile.stageColor[stage]);
     }
-    (void)SendMessageW(Item(m_hWnd, ID_WHEEL_LINES_MODE), BM_SETCHECK,
+    (void)SendMessageW(Control(ID_WHEEL_LINES_MODE), BM_SETCHECK,
                        profile.wheelScrollPage == 0 ? BST_CHECKED : BST_UNCHECKED, 0);
-    (void)EnableWindow(Item(m_hWnd, ID_WHEEL_LINES), profile.wheelScrollPage == 0);
+    (void)EnableWindow(Control(ID_WHEEL_LINES), profile.wheelScrollPage == 0);
+    FillSlotPages();
     filling_ = false;
 }
 
+const Field* CCustomizerWnd::BoundField(const Binding& binding) const {
+    switch (binding.scope) {
+        case BindingScope::kProfile:
+            return FieldOf(binding, editing_);
+        case BindingScope::kButton:
+            return FieldOf(binding, editing_, buttonSlot_);
+        case BindingScope::kMacro:
+            return macroSlot_ >= 0 ? FieldOf(binding, editing_, macroSlot_) : nullptr;
+    }
+    return nullptr;
+}
+
 void CCustomizerWnd::FillBound(const Binding& binding) {
-    const Field* field = FieldOf(binding, editing_);
-    HWND control = Item(m_hWnd, binding.controlId);
-    if (field == nullptr || control == nullptr) return;
+    const Field* field = BoundField(binding);
+    HWND control = Control(binding.controlId);
+    if (control == nullptr) return;
+    if (field == nullptr) {
+        SetTextIfDifferent(control, L"");
+        return;
+    }
     const FieldValue value = session_.Get(*field);
     switch (binding.kind) {
         case BindingKind::kNumber:
@@ -312,6 +325,14 @@ void CCustomizerWnd::FillBound(const Binding& binding) {
             (void)SendMessageW(control, CB_SETCURSEL, exact ? found - dpis.begin() : -1, 0);
             break;
         }
+        case BindingKind::kMode:
+            (void)SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(std::get<std::int64_t>(value)), 0);
+            break;
+        case BindingKind::kColor: {
+            const std::string text = FormatValue(*field, value);
+            SetTextIfDifferent(control, std::wstring(text.begin(), text.end()));
+            break;
+        }
         case BindingKind::kDoubleClick: {
             const auto steps = DoubleClickSteps();
             const auto found = std::find(steps.begin(), steps.end(), std::get<std::int64_t>(value));
@@ -322,7 +343,7 @@ void CCustomizerWnd::FillBound(const Binding& binding) {
 }
 
 void CCustomizerWnd::FillProfileChoices() {
-    HWND list = Item(m_hWnd, ID_EDIT_PROFILE);
+    HWND list = Control(ID_EDIT_PROFILE);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const ShareData& image = session_.edited();
     for (int k = 0; k < kProfileCount; ++k) {
@@ -335,7 +356,7 @@ void CCustomizerWnd::FillProfileChoices() {
 }
 
 void CCustomizerWnd::FillRunningPrograms() {
-    HWND list = Item(m_hWnd, ID_PROGRAM_RUNNING);
+    HWND list = Control(ID_PROGRAM_RUNNING);
     (void)SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
@@ -362,10 +383,13 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         SaveOsdPage();
         return;
     }
+    if (OnSlotControl(id, code, control)) return;
     const ShareData& image = session_.edited();
     if (id == ID_EDIT_PROFILE && code == CBN_SELCHANGE) {
         const auto selected = SendMessageW(control, CB_GETCURSEL, 0, 0);
         if (selected >= 0 && selected < kProfileCount) editing_ = static_cast<int>(selected);
+        macroSlot_ = -1;  // the new profile's first macro
+        stepSelected_ = -1;
         linkXY_ = true;
         Fill();
         return;
@@ -376,7 +400,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         } else if (id >= ID_STAGE_CURRENT && id < ID_STAGE_CURRENT + kStageCount) {
             StoreValue(*ProfileField(editing_, "currentStage"), std::int64_t{id - ID_STAGE_CURRENT});
         } else if (id >= ID_STAGE_COLOR && id < ID_STAGE_COLOR + kStageCount) {
-            PickColor(id - ID_STAGE_COLOR);
+            PickColor(*ProfileField(editing_, "stageColor", id - ID_STAGE_COLOR));
         } else if (id == ID_LINK_XY) {
             linkXY_ = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
             if (linkXY_) {
@@ -395,11 +419,11 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         } else if (id == ID_PROGRAM_BROWSE) {
             BrowseProgram();
         } else if (id == ID_PROGRAM_CLEAR) {
-            (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), L"");  // its EN_CHANGE stores it
+            (void)SetWindowTextW(Control(ID_PROGRAM_PATH), L"");  // its EN_CHANGE stores it
         } else if (id == ID_PROGRAM_REFRESH) {
             FillRunningPrograms();
         } else if (const Binding* binding = FindBinding(id); binding && binding->kind == BindingKind::kCheck) {
-            StoreValue(*FieldOf(*binding, editing_),
+            StoreValue(*BoundField(*binding),
                        std::int64_t{SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0});
         }
         return;
@@ -410,7 +434,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
         std::wstring text(static_cast<std::size_t>(SendMessageW(control, CB_GETLBTEXTLEN, selected, 0)) + 1, L'\0');
         (void)SendMessageW(control, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
         text.resize(text.size() - 1);
-        (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), text.c_str());
+        (void)SetWindowTextW(Control(ID_PROGRAM_PATH), text.c_str());
         return;
     }
     const Binding* binding = FindBinding(id);
@@ -430,6 +454,8 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
             const bool linked = linkXY_ && binding->controlId < ID_STAGE_Y;
             StoreValue(*FieldOf(*binding, editing_), dpiIndex, !linked);
             if (linked) StoreValue(*FieldOf(*FindBinding(ID_STAGE_Y + binding->element), editing_), dpiIndex);
+        } else if (binding->kind == BindingKind::kMode) {
+            StoreValue(*BoundField(*binding), static_cast<std::int64_t>(index));
         } else if (binding->kind == BindingKind::kDoubleClick && index < DoubleClickSteps().size()) {
             StoreValue(*FieldOf(*binding, editing_), std::int64_t{DoubleClickSteps()[index]});
         }
@@ -437,7 +463,7 @@ void CCustomizerWnd::OnControl(int id, int code, HWND control) {
 }
 
 void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
-    const Field* field = FieldOf(binding, editing_);
+    const Field* field = BoundField(binding);
     if (field == nullptr) return;
     const TypedValue typed = ParseTyped(*field, ToU16(WindowText(control)));
     if (!typed.value) {
@@ -455,6 +481,11 @@ void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
         FillProfileChoices();
         filling_ = false;
     }
+    if (binding.scope != BindingScope::kProfile || binding.kind == BindingKind::kColor) {
+        filling_ = true;
+        FillSlotPages();  // the lists that name the slot, the swatches, the limits
+        filling_ = false;
+    }
 }
 
 void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill) {
@@ -468,16 +499,23 @@ void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill)
     if (fill) Fill();
 }
 
-void CCustomizerWnd::PickColor(int stage) {
+void CCustomizerWnd::SetSwatch(int controlId, std::uint32_t color) {
+    HBRUSH& brush = swatchBrushes_[controlId];
+    if (brush != nullptr) (void)DeleteObject(brush);
+    brush = CreateSolidBrush(color & 0x00FFFFFFu);  // 0x00BBGGRR is a COLORREF
+    (void)InvalidateRect(Control(controlId), nullptr, TRUE);
+}
+
+void CCustomizerWnd::PickColor(const Field& field) {
     static COLORREF custom[16] = {};
     CHOOSECOLORW choose{};
     choose.lStructSize = sizeof choose;
     choose.hwndOwner = m_hWnd;
-    choose.rgbResult = session_.edited().profiles[editing_].stageColor[stage] & 0x00FFFFFFu;  // 0x00BBGGRR
+    choose.rgbResult = static_cast<COLORREF>(std::get<std::int64_t>(session_.Get(field)) & 0x00FFFFFF);  // 0x00BBGGRR
     choose.lpCustColors = custom;
     choose.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorW(&choose)) return;
-    StoreValue(*ProfileField(editing_, "stageColor", stage), std::int64_t{choose.rgbResult & 0x00FFFFFFu});
+    StoreValue(field, std::int64_t{choose.rgbResult & 0x00FFFFFFu});
 }
 
 void CCustomizerWnd::CaptureWindowsPointer() {
@@ -509,20 +547,27 @@ void CCustomizerWnd::CaptureWindowsPointer() {
     }
 }
 
-void CCustomizerWnd::BrowseProgram() {
-    std::wstring filter = Text(IDS_PROGRAM_FILTER);
+void CCustomizerWnd::BrowseProgram() { BrowseFile(ID_PROGRAM_PATH, IDS_PROGRAM_FILTER, kProgramPathChars, false); }
+
+void CCustomizerWnd::BrowseFile(int editId, UINT filterId, std::size_t maxChars, bool save) {
+    std::wstring filter = Text(filterId);
     std::replace(filter.begin(), filter.end(), L'|', L'\0');
-    std::wstring path = WindowText(Item(m_hWnd, ID_PROGRAM_PATH));
-    path.resize(kProgramPathChars, L'\0');
+    std::wstring path = WindowText(Control(editId));
+    path.resize(maxChars, L'\0');
     OPENFILENAMEW open{};
     open.lStructSize = sizeof open;
     open.hwndOwner = m_hWnd;
     open.lpstrFilter = filter.c_str();
     open.lpstrFile = path.data();
-    open.nMaxFile = kProgramPathChars - 1;
-    open.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&open)) return;
-    (void)SetWindowTextW(Item(m_hWnd, ID_PROGRAM_PATH), path.c_str());  // its EN_CHANGE checks and stores it
+    open.nMaxFile = static_cast<DWORD>(maxChars - 1);
+    open.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (save) {
+        open.lpstrDefExt = L"txt";
+    } else {
+        open.Flags |= OFN_FILEMUSTEXIST;
+    }
+    if (!(save ? GetSaveFileNameW(&open) : GetOpenFileNameW(&open))) return;
+    (void)SetWindowTextW(Control(editId), path.c_str());  // its EN_CHANGE checks and stores it
 }
 
 }  // namespace korvid

@@ -30,6 +30,7 @@ constexpr MessageMapEntry<CCustomizerWnd> kMessageMap[] = {
     {WM_UI_STAGE_CHANGED, 0, &CCustomizerWnd::OnSectionChanged},
     {WM_UI_ENABLE_APPLY, 0, &CCustomizerWnd::OnEnableApply},
     {WM_CUSTOMIZER_SHOW_PAGE, 0, &CCustomizerWnd::OnShowPage},
+    {WM_CUSTOMIZER_KEY, 0, &CCustomizerWnd::OnKey},
     {WM_COMMAND, ID_OK, &CCustomizerWnd::OnOk},
     {WM_COMMAND, ID_CANCEL, &CCustomizerWnd::OnCancel},
     {WM_COMMAND, ID_APPLY, &CCustomizerWnd::OnApply},
@@ -47,9 +48,7 @@ constexpr int kClientHeight = 470;
 CCustomizerWnd::CCustomizerWnd(std::wstring installDir) : installDir_(std::move(installDir)), files_(installDir_) {}
 
 CCustomizerWnd::~CCustomizerWnd() {
-    for (HBRUSH brush : swatchBrushes_) {
-        if (brush != nullptr) (void)DeleteObject(brush);
-    }
+    for (const auto& [id, brush] : swatchBrushes_) (void)DeleteObject(brush);
     if (font_ != nullptr) (void)DeleteObject(font_);
 }
 
@@ -158,10 +157,8 @@ LRESULT CCustomizerWnd::OnTimer(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CCustomizerWnd::OnCtlColorStatic(WPARAM wParam, LPARAM lParam) {
-    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-    if (id >= ID_STAGE_SWATCH && id < ID_STAGE_SWATCH + kStageCount && swatchBrushes_[id - ID_STAGE_SWATCH]) {
-        return reinterpret_cast<LRESULT>(swatchBrushes_[id - ID_STAGE_SWATCH]);
-    }
+    const auto swatch = swatchBrushes_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    if (swatch != swatchBrushes_.end()) return reinterpret_cast<LRESULT>(swatch->second);
     auto dc = reinterpret_cast<HDC>(wParam);
     (void)SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));

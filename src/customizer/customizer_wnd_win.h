@@ -21,8 +21,11 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/framework_win.h"
@@ -31,6 +34,8 @@
 #include "customizer/edit_session.h"
 #include "customizer/field_binding.h"
 #include "customizer/host_connection_win.h"
+#include "customizer/key_codes.h"
+#include "customizer/macro_edit.h"
 
 namespace korvid {
 
@@ -50,6 +55,9 @@ public:
     // Whether the message is the window's keyboard navigation (tab, mnemonics,
     // Enter, Esc); then it has been handled.
     bool PreTranslate(MSG& msg);
+    // Option.exe --import FILE [--ok]: imports the file as the Import button
+    // does; with ok, then presses OK when nothing was refused.
+    void ImportAtStart(const std::wstring& path, bool ok);
 
     // Handlers of the message map.
     LRESULT OnCreate(WPARAM, LPARAM);
@@ -71,6 +79,7 @@ public:
     LRESULT OnDiscardDraft(WPARAM, LPARAM);
     LRESULT OnStartHost(WPARAM, LPARAM);
     LRESULT OnShowPage(WPARAM, LPARAM);
+    LRESULT OnKey(WPARAM, LPARAM);
 
 protected:
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -92,6 +101,9 @@ private:
     void Layout();
     void ApplyFont();
     int Scale(int dip) const { return MulDiv(dip, static_cast<int>(dpi_), 96); }
+    // The control with this ID, from the table Add keeps (a walk of the
+    // window tree costs a server call per window under Wine).
+    HWND Control(int id) const;
 
     // Showing the session (customizer_pages_win.cpp).
     void Fill();
@@ -99,17 +111,53 @@ private:
     void FillProfileChoices();
     void FillRunningPrograms();
     void ShowPage(int page);
+    const Field* BoundField(const Binding& binding) const;
     void StoreTyped(const Binding& binding, HWND control);
     // Checks and stores the value, then shows the session (unless fill is
     // false: more values follow).
     void StoreValue(const Field& field, FieldValue value, bool fill = true);
-    void PickColor(int stage);
+    // The Windows colour dialog for a colour field.
+    void PickColor(const Field& field);
     void CaptureWindowsPointer();
     void BrowseProgram();
     // The on-screen display page (osd_page_win.cpp): config.ini's record,
     // read when the page is made, written by its own Save button.
     void CreateOsdPage(HWND page);
     void SaveOsdPage();
+    // The file dialog for the edit's path (save: a new file may be named).
+    void BrowseFile(int editId, UINT filterId, std::size_t maxChars, bool save);
+    void SetSwatch(int controlId, std::uint32_t color);
+
+    // Buttons, macros, lighting and whole profiles (customizer_slots_win.cpp).
+    void CreateSlotPages();
+    void FillSlotPages();
+    void FillButtons();
+    // The macro button the Macros page shows: kept while it is one, else the
+    // profile's first; -1 when the profile has none.
+    void ChooseMacroSlot();
+    // The profile's macro buttons into a combo box, item data the slot.
+    void ListMacroButtons(HWND list, const ProfileData& profile, int selected);
+    // The key's usage, or nothing with the refusal in the status bar.
+    std::optional<std::uint8_t> UsageOrRefusal(const KeyStroke& key);
+    void Refuse(const std::string& reason);
+    void FillMacros();
+    void FillLighting();
+    // The pages' own commands; false for a control they do not own.
+    bool OnSlotControl(int id, int code, HWND control);
+    void KeyForButton(const KeyStroke& key, bool up);
+    void KeyForStep(const KeyStroke& key, bool up);
+    void KeyForRecorder(const KeyStroke& key, bool up);  // a key, not a focus change
+    void StartRecording();
+    void StopRecording(UINT statusId);
+    // Replaces slot j of the edited profile, so Apply flags what changed.
+    void StoreSlot(int slot, const ButtonData& data);
+    void EditSteps(const std::function<bool(ButtonData&, int)>& edit, int selectAfter);
+    void CopyProfileTo();
+    void ResetProfiles(bool all);
+    bool ImportFile();  // false when nothing was imported
+    void ExportFile();
+    void BrowseConfigFile();
+    void BrowseLaunchProgram();
 
     // Protocol.
     void StartSession();
@@ -136,6 +184,11 @@ private:
     bool filling_ = false;
     bool linkXY_ = true;
     bool runningListed_ = false;
+    int buttonSlot_ = 0;  // the slot the Buttons page shows
+    int macroSlot_ = -1;  // the macro button the Macros page shows; -1 none
+    int stepSelected_ = -1;
+    KeyCapture keyCapture_;
+    MacroRecorder recorder_;
 
     bool applyPending_ = false;
     bool closeAfterApply_ = false;
@@ -146,8 +199,9 @@ private:
     UINT dpi_ = 96;
     HFONT font_ = nullptr;
     HICON icon_ = nullptr;
-    std::array<HBRUSH, kStageCount> swatchBrushes_{};
+    std::map<int, HBRUSH> swatchBrushes_;  // by the swatch's control ID
     std::vector<Placed> placed_;
+    std::unordered_map<int, HWND> controls_;  // by control ID
     std::array<HWND, kPageCount> pages_{};
     HWND tabs_ = nullptr;
     HWND status_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "customizer/control_ids.h"
 #include "customizer/edit_session.h"
+#include "inspect/config_text.h"
 #include "runtime/pointer_settings.h"
 
 namespace korvid {
@@ -15,7 +16,7 @@ namespace {
 
 using enum BindingKind;
 
-constexpr std::array<Binding, 9> kPlainBindings = {{
+constexpr std::array<Binding, 26> kPlainBindings = {{
     {ID_PROFILE_NAME, kText, "profileName", -1},
     {ID_POINTER_SPEED, kNumber, "pointerSpeed", -1},
     {ID_POINTER_ACCEL, kCheck, "pointerAcceleration", -1},
@@ -25,6 +26,23 @@ constexpr std::array<Binding, 9> kPlainBindings = {{
     {ID_PROGRAM_PATH, kText, "programPath", -1},
     {ID_OPTION07, kNumber, "option07", -1},
     {ID_PROFILE_OPTION, kNumber, "profileOption", -1},
+    {ID_DPI_OPTION_A, kNumber, "dpiOptionA", -1},
+    {ID_DPI_OPTION_B, kNumber, "dpiOptionB", -1},
+    {ID_DPI_OPTION_C, kNumber, "dpiOptionC", -1},
+    {ID_DPI_OPTION_D, kNumber, "dpiOptionD", -1},
+    {ID_LIGHT_MODE_A, kMode, "lightModeA", -1},
+    {ID_LIGHT_PARAM_A1, kNumber, "lightParamA1", -1},
+    {ID_LIGHT_PARAM_A2, kNumber, "lightParamA2", -1},
+    {ID_LIGHT_PARAM_A3, kNumber, "lightParamA3", -1},
+    {ID_LIGHT_COLOR_A, kColor, "lightColorA", -1},
+    {ID_LIGHT_MODE_B, kMode, "lightModeB", -1},
+    {ID_LIGHT_PARAM_B1, kNumber, "lightParamB1", -1},
+    {ID_LIGHT_PARAM_B2, kNumber, "lightParamB2", -1},
+    {ID_LIGHT_COLOR_B, kColor, "lightColorB", -1},
+    {ID_BUTTON_LAUNCH, kText, "launchPath", -1, BindingScope::kButton},
+    {ID_MACRO_NAME, kText, "macroName", -1, BindingScope::kMacro},
+    {ID_MACRO_REPEAT, kNumber, "macroRepeat", -1, BindingScope::kMacro},
+    {ID_MACRO_OPTION, kNumber, "macroOption", -1, BindingScope::kMacro},
 }};
 
 std::vector<Binding> BuildBindings() {
@@ -33,6 +51,10 @@ std::vector<Binding> BuildBindings() {
         all.push_back({ID_STAGE_ENABLED + stage, kCheck, "stageEnabled", stage});
         all.push_back({ID_STAGE_X + stage, kDpi, "dpiX", stage});
         all.push_back({ID_STAGE_Y + stage, kDpi, "dpiY", stage});
+    }
+    for (int slot = 0; slot < kLightSlotCount; ++slot) {
+        all.push_back({ID_LIGHT_SLOT_ENABLED + slot, kCheck, "lightSlotEnabled", slot});
+        all.push_back({ID_LIGHT_SLOT_COLOR + slot, kColor, "lightSlotColor", slot});
     }
     return all;
 }
@@ -51,8 +73,9 @@ const Binding* FindBinding(int controlId) {
     return nullptr;
 }
 
-const Field* FieldOf(const Binding& binding, int profile) {
-    return ProfileField(profile, binding.field, binding.element);
+const Field* FieldOf(const Binding& binding, int profile, int slot) {
+    if (binding.scope == BindingScope::kProfile) return ProfileField(profile, binding.field, binding.element);
+    return ProfileField(profile, "buttons[" + std::to_string(slot) + "]." + binding.field, binding.element);
 }
 
 const Field* ProfileField(int profile, std::string_view name, int element) {
@@ -71,7 +94,16 @@ const Field* ProfileField(int profile, std::string_view name, int element) {
 TypedValue ParseTyped(const Field& field, std::u16string_view text) {
     TypedValue typed;
     FieldValue value;
-    if (field.type == FieldType::kText) {
+    if (field.type == FieldType::kColor) {
+        std::string ascii;
+        for (char16_t c : text) ascii.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        auto parsed = ParseFieldValue(field, ascii);
+        if (auto* refusal = std::get_if<std::string>(&parsed)) {
+            typed.refusal = field.name + ": " + *refusal;
+            return typed;
+        }
+        value = std::get<FieldValue>(parsed);
+    } else if (field.type == FieldType::kText) {
         value = std::u16string(text);
     } else {
         std::string digits;

@@ -20,20 +20,31 @@ enum class BindingKind {
     kCheck,        // check box: 0 or 1
     kDpi,          // combo box of OfferedDpis; the field holds the index
     kDoubleClick,  // combo box of DoubleClickSteps, shown in milliseconds
+    kMode,         // combo box whose item i is the value i (lighting modes 0..255)
+    kColor,        // edit holding #RRGGBB, read as korvidctl reads a colour
+};
+
+// Where a binding's field lies inside the edited profile.
+enum class BindingScope {
+    kProfile,  // a field of the profile
+    kButton,   // a field of the button slot the Buttons page shows
+    kMacro,    // a field of the macro button the Macros page shows
 };
 
 struct Binding {
     int controlId;
     BindingKind kind;
-    const char* field;  // inside profiles[k]: "pointerSpeed", "dpiX"
+    const char* field;  // inside profiles[k] (or its slot): "pointerSpeed", "dpiX", "macroName"
     int element;        // array element (stage), -1 for plain fields
+    BindingScope scope = BindingScope::kProfile;
 };
 
 std::span<const Binding> Bindings();
 const Binding* FindBinding(int controlId);
 
-// The row of the binding's field in profile k.
-const Field* FieldOf(const Binding& binding, int profile);
+// The row of the binding's field in profile k (and button slot j for the
+// fields of a slot).
+const Field* FieldOf(const Binding& binding, int profile, int slot = 0);
 // The row of "profiles[k].name" or "profiles[k].name[element]".
 const Field* ProfileField(int profile, std::string_view name, int element = -1);
 

@@ -39,17 +39,21 @@ MacroStep EncodeMacroStep(const MacroEvent& event) {
     return step;
 }
 
-std::string MacroNameToAnsi(const char16_t (&name)[kMacroNameChars], const AnsiConverter& toAnsi) {
+std::size_t MacroNameKeptChars(const char16_t (&name)[kMacroNameChars], const AnsiConverter& toAnsi) {
     // Only the text up to the terminator; a name without one ends at the array.
     std::size_t length = std::find(std::begin(name), std::end(name), u'\0') - std::begin(name);
     // A name whose ANSI form is longer than the field is cut at a whole
     // character: the longest prefix that fits, never half a surrogate pair.
     for (; length > 0; --length) {
         if (IsHighSurrogate(name[length - 1])) continue;
-        std::string ansi = toAnsi(std::u16string_view(name, length));
-        if (ansi.size() < kMacroNameBytes) return ansi;
+        if (toAnsi(std::u16string_view(name, length)).size() < kMacroNameBytes) return length;
     }
-    return {};
+    return 0;
+}
+
+std::string MacroNameToAnsi(const char16_t (&name)[kMacroNameChars], const AnsiConverter& toAnsi) {
+    const std::size_t kept = MacroNameKeptChars(name, toAnsi);
+    return kept == 0 ? std::string() : toAnsi(std::u16string_view(name, kept));
 }
 
 Frame<kMacroLength> EncodeMacroCommand(const ButtonData& slot, int macroNumber, const AnsiConverter& toAnsi) {

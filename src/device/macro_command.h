@@ -79,6 +79,11 @@ struct MacroStep {
 
 MacroStep EncodeMacroStep(const MacroEvent& event);
 
+// How many UTF-16 characters of a macro name its ANSI form keeps: the
+// longest prefix whose ANSI form fits in 23 bytes, never half a surrogate
+// pair. The customizer shows the kept part before the name is cut.
+std::size_t MacroNameKeptChars(const char16_t (&name)[kMacroNameChars], const AnsiConverter& toAnsi);
+
 // The ANSI form of a macro name, at most 23 bytes, cut before the first
 // character that does not fit whole.
 std::string MacroNameToAnsi(const char16_t (&name)[kMacroNameChars], const AnsiConverter& toAnsi);

@@ -70,8 +70,9 @@ std::string Range(const Field& field) {
     return std::to_string(field.min) + " to " + std::to_string(field.max);
 }
 
-// The value for the field, or the refusal (without the field name).
-std::variant<FieldValue, std::string> ParseValue(const Field& field, std::string_view text) {
+}  // namespace
+
+std::variant<FieldValue, std::string> ParseFieldValue(const Field& field, std::string_view text) {
     if (field.type == FieldType::kText) {
         const std::optional<std::u16string> utf16 = Utf8ToUtf16(text);
         if (!utf16) return std::string("text is not valid UTF-8");
@@ -95,6 +96,8 @@ std::variant<FieldValue, std::string> ParseValue(const Field& field, std::string
     return FieldValue(*number);
 }
 
+namespace {
+
 // "name=value" into an assignment, or a refusal naming the item.
 std::variant<Assignment, std::string> ParseItem(std::string_view item) {
     const std::size_t equals = item.find('=');
@@ -104,7 +107,7 @@ std::variant<Assignment, std::string> ParseItem(std::string_view item) {
     const Field* field = FindField(name);
     if (field == nullptr) return Quoted(name) + " " + ExplainUnknownName(name);
     if (field->role == FieldRole::kPadding) return std::string(name) + " is padding and cannot be set";
-    auto value = ParseValue(*field, text);
+    auto value = ParseFieldValue(*field, text);
     if (auto* refusal = std::get_if<std::string>(&value)) return std::string(name) + ": " + *refusal;
     return Assignment{field, std::get<FieldValue>(std::move(value))};
 }

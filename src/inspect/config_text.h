@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "config/share_data.h"
@@ -22,6 +23,10 @@
 #include "inspect/field_table.h"
 
 namespace korvid {
+
+// The text after "=" as a value of the field (numbers, colours, text as
+// above), or the refusal without the field's name.
+std::variant<FieldValue, std::string> ParseFieldValue(const Field& field, std::string_view text);
 
 // The value of a field as it appears after "=" (UTF-8).
 std::string FormatValue(const Field& field, const FieldValue& value);

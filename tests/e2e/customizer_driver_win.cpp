@@ -1,8 +1,10 @@
 #include "customizer_driver_win.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include "base/child_window_win.h"
+#include "customizer/control_ids.h"
 #include "host_test_fixture_win.h"
 #include "recorder_window_win.h"
 #include "suite_programs_win.h"
@@ -57,6 +59,22 @@ bool CustomizerWindow::Select(int id, int index) const {
            Send(GetParent(control), WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
 }
 
+bool CustomizerWindow::SelectListItem(int id, int index) const {
+    HWND control = Control(id);
+    return Send(control, LB_SETCURSEL, static_cast<WPARAM>(index), 0) &&
+           Send(GetParent(control), WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+}
+
+bool CustomizerWindow::Key(int id, UINT virtualKey, bool down, UINT scanCode, bool extended) const {
+    LPARAM data = 1 | static_cast<LPARAM>((scanCode & 0xFF) << 16) | (extended ? LPARAM{1} << 24 : 0);
+    if (!down) data |= LPARAM{3} << 30;  // previous state down, transition up
+    return Send(Control(id), down ? WM_KEYDOWN : WM_KEYUP, virtualKey, data);
+}
+
+bool CustomizerWindow::ShowPage(int page) const {
+    return Send(window_, WM_CUSTOMIZER_SHOW_PAGE, static_cast<WPARAM>(page), 0);
+}
+
 int CustomizerWindow::Selected(int id) const {
     LRESULT selected = -1;
     return Send(Control(id), CB_GETCURSEL, 0, 0, &selected) ? static_cast<int>(selected) : -2;
@@ -99,5 +117,13 @@ CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& 
 }
 
 std::wstring DraftPath() { return HostDataFolder() + L"\\Draft.data"; }
+
+void CustomizerHostTest::SetUp() {
+    if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
+    HostTest::SetUp();
+    customizer_.reset();  // the real customizer carries the title here
+    ASSERT_TRUE(StageCustomizer(install_));
+    (void)DeleteFileW(DraftPath().c_str());
+}
 
 }  // namespace korvid::e2e

@@ -33,6 +33,14 @@ public:
     std::wstring Text(int id) const;
     bool Click(int id) const;
     bool Select(int id, int index) const;
+    // The same for a list box (LB_SETCURSEL plus LBN_SELCHANGE).
+    bool SelectListItem(int id, int index) const;
+    // A key message straight to the control, as a keyboard with the focus
+    // there would send it: WM_KEYDOWN or WM_KEYUP with the scan code and the
+    // extended-key bit in lParam.
+    bool Key(int id, UINT virtualKey, bool down, UINT scanCode = 0, bool extended = false) const;
+    // Shows page index (0-based), as Ctrl+Tab would.
+    bool ShowPage(int page) const;
     int Selected(int id) const;
     bool Checked(int id) const;
     bool Enabled(int id) const;
@@ -55,16 +63,11 @@ CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& 
 // "<data folder>\Draft.data".
 std::wstring DraftPath();
 
-// A host test with the built Option.exe staged in the install folder in place
-// of the stand-in customizer window (skipped when the build has none).
-class RealCustomizerTest : public HostTest {
+// The host tests' fixture with the real Option.exe staged in the install
+// folder (the tests skip themselves without it) and no Draft.data left over.
+class CustomizerHostTest : public HostTest {
 protected:
-    void SetUp() override {
-        if (BuiltCustomizer().empty()) GTEST_SKIP() << "Option.exe is not part of this build";
-        HostTest::SetUp();
-        customizer_.reset();  // the real customizer carries the title here
-        ASSERT_TRUE(StageCustomizer(install_));
-    }
+    void SetUp() override;
 };
 
 }  // namespace korvid::e2e

@@ -53,7 +53,7 @@ private:
     UniqueMappedView view_;
 };
 
-using CustomizerFaultsTest = RealCustomizerTest;
+using CustomizerFaultsTest = CustomizerHostTest;
 
 TEST_F(CustomizerFaultsTest, HeldMutexKeepsTheEditAndAHostThatNeverAnswersGivesTheButtonsBack) {
     const StandInHost host;

@@ -19,7 +19,7 @@ namespace {
 constexpr int kShowMsRow = 1;
 constexpr int kOpacityRow = 4;
 
-class CustomizerOsdPageTest : public RealCustomizerTest {
+class CustomizerOsdPageTest : public CustomizerHostTest {
 protected:
     std::optional<OsdSettings> ReadRecord() const {
         OsdSettings read{};
@@ -32,7 +32,7 @@ protected:
 
 TEST_F(CustomizerOsdPageTest, SavesTheRecordWithAChecksumAndRefusesValuesOutOfRange) {
     ASSERT_TRUE(install_.WriteInstallFile(kSettingsFileName, OsdSettingsIni(1)));
-    const CustomizerRun run = StartCustomizer(install_, L"--page 6");
+    const CustomizerRun run = StartCustomizer(install_, L"--page 9");
     ASSERT_NE(run.window, nullptr);
     const CustomizerWindow ui(run.window);
     // The zero look of an older record shows as the defaults.

@@ -37,14 +37,8 @@ int DpiItem(int dpi) {
 
 bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
 
-class CustomizerTest : public RealCustomizerTest {
+class CustomizerTest : public CustomizerHostTest {
 protected:
-    void SetUp() override {
-        RealCustomizerTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        (void)DeleteFileW(DraftPath().c_str());
-    }
-
     // The host with the simulated mouse, once its start-up push has ended.
     std::unique_ptr<ChildProcess> StartHostAfterFirstPush(
         std::vector<std::pair<std::wstring, std::wstring>> environment = {}) {

@@ -30,6 +30,9 @@ TEST(CustomizerBinding, EveryControlNamesAFieldOfEveryProfileOnce) {
         }
     }
     EXPECT_EQ(FindBinding(ID_STAGE_Y + 7)->element, 7);
+    // Fields of a button slot: the slot the page shows.
+    EXPECT_EQ(FieldOf(*FindBinding(ID_MACRO_NAME), 2, 9)->name, "profiles[2].buttons[9].macroName");
+    EXPECT_EQ(FieldOf(*FindBinding(ID_BUTTON_LAUNCH), 4, 19)->name, "profiles[4].buttons[19].launchPath");
     EXPECT_EQ(FindBinding(ID_APPLY), nullptr);
 }
 
@@ -53,6 +56,11 @@ TEST(CustomizerBinding, TypedTextIsRefusedWithAReasonOrTaken) {
         {"byte over", "profiles[4].profileOption", u"256", false, 0},
         {"negative", "profiles[4].option07", u"-1", false, 0},
         {"huge", "profiles[0].wheelScrollLines", u"99999999999999999999999", false, 0},
+        {"colour as #RRGGBB, stored 0x00BBGGRR", "profiles[1].lightColorB", u"#102030", true, 0x302010},
+        {"colour as the stored number", "profiles[1].lightSlotColor[7]", u"0x0000FF", true, 0xFF},
+        {"colour by name", "profiles[1].lightColorA", u"red", false, 0},
+        {"colour with a letter beyond ASCII", "profiles[1].lightColorA", u"#10203\uff10", false, 0},
+        {"a macro's repeat", "profiles[0].buttons[4].macroRepeat", u"256", false, 0},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.name);
