@@ -14,7 +14,9 @@
 
 #include "base/system_error_win.h"
 #include "config/osd_settings.h"
+#include "config/settings_file_win.h"
 #include "customizer/customizer_wnd_win.h"
+#include "customizer/page_controls_win.h"
 #include "customizer/string_ids.h"
 #include "osd/osd_look.h"
 #include "protocol/korvid_protocol.h"
@@ -22,8 +24,7 @@
 namespace korvid {
 namespace {
 
-constexpr DWORD kTab = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-constexpr RECT At(int x, int y, int w, int h) { return {x, y, x + w, y + h}; }
+using namespace page;
 
 constexpr UINT kValueLabels[] = {IDS_OSD_POSITION,  IDS_OSD_SHOW_MS, IDS_OSD_FADE_MS,
                                  IDS_OSD_TEXT_SIZE, IDS_OSD_OPACITY, IDS_OSD_MARGIN};
@@ -31,31 +32,28 @@ static_assert(std::size(kValueLabels) == std::size(kOsdFields));
 
 // What the host and the display would read now: the record, or (missing,
 // damaged) a zero record, which means notifications off and the default look.
-OsdSettings ReadRecord(const std::wstring& path) {
+OsdSettings ReadRecord(const std::wstring& installDir) {
     OsdSettings read{};
-    if (!GetPrivateProfileStructW(kOsdSettingsSection, kOsdSettingsKey, &read, sizeof read, path.c_str()))
-        return OsdSettings{};
+    ReadOsdSettings(read, installDir);
     return read;
 }
 
 }  // namespace
 
 void CCustomizerWnd::CreateOsdPage(HWND page) {
-    const OsdSettings settings = ReadRecord(installDir_ + kSettingsFileName);
+    const OsdSettings settings = ReadRecord(installDir_);
     const OsdLook look = DecodeOsdLook(settings);
 
-    HWND enabled =
-        Add(page, WC_BUTTONW, Text(IDS_OSD_ENABLED), kTab | BS_AUTOCHECKBOX, ID_OSD_ENABLED, At(8, 8, 540, 22));
+    HWND enabled = Add(page, WC_BUTTONW, Text(IDS_OSD_ENABLED), kCheck, ID_OSD_ENABLED, R(8, 8, 540, 22));
     (void)SendMessageW(enabled, BM_SETCHECK, settings.osdEnabled == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
     for (std::size_t row = 0; row < std::size(kOsdFields); ++row) {
         const int y = 40 + 30 * static_cast<int>(row);
         const int id = ID_OSD_VALUE + static_cast<int>(row);
-        Add(page, WC_STATICW, Text(kValueLabels[row]), WS_CHILD | WS_VISIBLE | SS_LEFT,
-            ID_OSD_VALUE_LABEL + static_cast<int>(row), At(8, y + 3, 390, 20));
+        Add(page, WC_STATICW, Text(kValueLabels[row]), kLabel, ID_OSD_VALUE_LABEL + static_cast<int>(row),
+            R(8, y + 3, 390, 20));
         const int value = look.*kOsdFields[row].member;
         if (row == 0) {
-            HWND positions =
-                Add(page, WC_COMBOBOXW, L"", kTab | CBS_DROPDOWNLIST | WS_VSCROLL, id, At(404, y, 144, 300));
+            HWND positions = Add(page, WC_COMBOBOXW, L"", kList, id, R(404, y, 144, 300));
             std::wstring names = Text(IDS_OSD_POSITIONS) + L"|";
             for (std::size_t start = 0, bar; (bar = names.find(L'|', start)) != std::wstring::npos; start = bar + 1) {
                 const std::wstring name = names.substr(start, bar - start);
@@ -63,19 +61,18 @@ void CCustomizerWnd::CreateOsdPage(HWND page) {
             }
             (void)SendMessageW(positions, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
         } else {
-            Add(page, WC_EDITW, std::to_wstring(value), kTab | ES_AUTOHSCROLL | ES_NUMBER | WS_BORDER, id,
-                At(404, y, 80, 23));
+            Add(page, WC_EDITW, std::to_wstring(value), kEdit | ES_NUMBER | WS_BORDER, id, R(404, y, 80, 23));
         }
     }
-    Add(page, WC_BUTTONW, Text(IDS_OSD_SAVE), kTab | BS_PUSHBUTTON, ID_OSD_SAVE, At(8, 224, 200, 26));
-    Add(page, WC_STATICW, Text(IDS_OSD_HINT), WS_CHILD | WS_VISIBLE | SS_LEFT, ID_OSD_HINT, At(216, 220, 332, 56));
+    Add(page, WC_BUTTONW, Text(IDS_OSD_SAVE), kButton, ID_OSD_SAVE, R(8, 224, 200, 26));
+    Add(page, WC_STATICW, Text(IDS_OSD_HINT), kLabel, ID_OSD_HINT, R(216, 220, 332, 56));
 }
 
 void CCustomizerWnd::SaveOsdPage() {
     HWND page = pages_[ID_PAGE_OSD - ID_PAGE_PROFILES];
     const std::wstring path = installDir_ + kSettingsFileName;
     // What else the record holds (reserved bytes) stays as it is.
-    OsdSettings settings = ReadRecord(path);
+    OsdSettings settings = ReadRecord(installDir_);
     OsdLook look = DecodeOsdLook(settings);
     for (std::size_t row = 0; row < std::size(kOsdFields); ++row) {
         const OsdField& field = kOsdFields[row];
@@ -84,11 +81,10 @@ void CCustomizerWnd::SaveOsdPage() {
         if (row == 0) {
             value = static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0));
         } else {
-            wchar_t text[16] = {};
-            (void)GetWindowTextW(control, text, static_cast<int>(std::size(text)));
+            const std::wstring text = WindowText(control);
             wchar_t* end = nullptr;
-            value = std::wcstol(text, &end, 10);
-            if (end == text || *end != L'\0') value = field.minimum - 1L;
+            value = std::wcstol(text.c_str(), &end, 10);
+            if (end == text.c_str() || *end != L'\0') value = field.minimum - 1L;
         }
         if (value < field.minimum || value > field.maximum) {
             std::wstring label = Text(kValueLabels[row]);
