@@ -12,8 +12,6 @@ endif()
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})
 
 set(CPACK_PACKAGE_VENDOR "Korvid")
-set(CPACK_NSIS_DISPLAY_NAME "Korvid")
-set(CPACK_NSIS_PACKAGE_NAME "Korvid")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 # Read by the template: the helper that closes the suite, embedded in the
 # setup program and its uninstaller (not installed).

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One step of the setup program's end-to-end test under Wine:
-#   installer_test.sh STEP SOURCE_DIR BUILD_DIR SUITE_STATE_EXE SETUP_EXE HIDDRIVER_DLL HAS_OSD
+#   installer_test.sh STEP SOURCE_DIR BUILD_DIR SUITE_STATE_EXE SETUP_EXE HIDDRIVER_DLL
 # The steps run in this order on one prefix of their own, which
 # fresh_install creates anew:
 #   fresh_install    silent install: files, logon start, uninstall entry, host running
@@ -13,7 +13,7 @@
 #                    Config.data kept
 # Prints the setup program's size and the install and uninstall times.
 set -euo pipefail
-step=$1 src=$2 build=$3 suite_state=$4 setup=$5 hiddriver=$6 has_osd=$7
+step=$1 src=$2 build=$3 suite_state=$4 setup=$5 hiddriver=$6
 
 prefix=$build/installer/wineprefix
 wine_run=$src/cmake/wine-run.sh
@@ -25,10 +25,10 @@ fail() {
 }
 
 if [ "$step" = fresh_install ]; then
-    "$wine_run" "$prefix" --stop
+    w --stop
     rm -rf "$prefix"
 fi
-w cmd /c exit 0 >/dev/null 2>&1
+w --init
 
 user=$(w cmd /c 'echo %USERNAME%' 2>/dev/null | tr -d '\r')
 users=$prefix/drive_c/users/$user
@@ -38,8 +38,7 @@ config_data=$users/AppData/Roaming/QIV\ Brennox\ 2/Config/Config.data
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvid'
 shortcut=$users/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Korvid.lnk
-expected_files=(Korvid.exe Option.exe hiddriver.dll lan.dll korvidctl.exe config.ini Uninstall.exe)
-[ "$has_osd" = 1 ] && expected_files+=(FerroxOSD.exe)
+expected_files=(Korvid.exe Option.exe FerroxOSD.exe hiddriver.dll lan.dll korvidctl.exe config.ini Uninstall.exe)
 
 state() { w "$suite_state" "$@" 2>/dev/null | tr -d '\r'; }
 # The pids of the running host processes, one a line.
