@@ -51,6 +51,7 @@ inline BOOL DestroyIconHandle(HICON icon) { return DestroyIcon(icon); }
 inline LONG CloseRegistryKey(HKEY key) { return RegCloseKey(key); }
 
 inline BOOL CloseFindHandle(HANDLE h) { return FindClose(h); }
+inline BOOL DeleteFontHandle(HFONT font) { return DeleteObject(font); }
 
 // Null is "no handle": events, mutexes, threads, processes, mappings.
 using UniqueHandle = UniqueResource<HANDLE, CloseKernelHandle>;
@@ -82,6 +83,7 @@ using UniqueMappedView = UniqueResource<void*, UnmapView>;
 using UniqueMenu = UniqueResource<HMENU, DestroyMenuHandle>;
 using UniqueIcon = UniqueResource<HICON, DestroyIconHandle>;
 using UniqueKey = UniqueResource<HKEY, CloseRegistryKey>;
+using UniqueFont = UniqueResource<HFONT, DeleteFontHandle>;
 
 // A created kernel object and whether its name was taken already; read from
 // GetLastError right after the call that made it.

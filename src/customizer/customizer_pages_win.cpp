@@ -469,9 +469,7 @@ void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
     if (!typed.value) {
         // Refused where it is typed: the session keeps its value, the status
         // line says what the field takes.
-        const std::wstring reason(typed.refusal.begin(), typed.refusal.end());
-        Status(Format(IDS_STATUS_REFUSED, reason.c_str()));
-        MessageBeep(MB_ICONWARNING);
+        Refuse(typed.refusal);
         return;
     }
     session_.Set(*field, *typed.value);
@@ -491,8 +489,7 @@ void CCustomizerWnd::StoreTyped(const Binding& binding, HWND control) {
 void CCustomizerWnd::StoreValue(const Field& field, FieldValue value, bool fill) {
     const std::string refusal = CheckValue(field, value);
     if (!refusal.empty()) {
-        Status(Format(IDS_STATUS_REFUSED, std::wstring(refusal.begin(), refusal.end()).c_str()));
-        MessageBeep(MB_ICONWARNING);
+        Refuse(refusal);
     } else {
         session_.Set(field, value);
     }
@@ -543,7 +540,7 @@ void CCustomizerWnd::CaptureWindowsPointer() {
     if (refused.empty()) {
         Status(Text(IDS_STATUS_CAPTURED));
     } else {
-        Status(Format(IDS_STATUS_REFUSED, std::wstring(refused.begin(), refused.end()).c_str()));
+        Status(Format(IDS_STATUS_REFUSED, Utf8ToWide(refused).c_str()));
     }
 }
 

@@ -21,6 +21,7 @@
 #include "customizer/profile_tools.h"
 #include "customizer/string_ids.h"
 #include "device/button_command.h"
+#include "inspect/frame_decoder.h"
 
 namespace korvid {
 namespace {
@@ -76,33 +77,8 @@ LRESULT CALLBACK KeyBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    (void)MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
-    return text;
-}
-
-std::string SystemAnsi(std::u16string_view text) {
-    const std::wstring wide(text.begin(), text.end());
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(std::max(length, 0)), '\0');
-    (void)WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), length, nullptr,
-                              nullptr);
-    return ansi;
-}
-
 std::wstring HexBytes(const ButtonBytes& bytes, std::size_t count) {
-    std::wstring text;
-    for (std::size_t i = 0; i < count; ++i) {
-        wchar_t cell[4];
-        (void)swprintf(cell, 4, L"%02X", bytes[i]);
-        if (!text.empty()) text += L' ';
-        text += cell;
-    }
-    return text;
+    return Utf8ToWide(Hex(std::span(bytes).first(count)));
 }
 
 std::wstring MacroLabel(const ButtonData& slot) { return ToWide(std::u16string(slot.macroName)); }
@@ -227,7 +203,7 @@ void CCustomizerWnd::CreateSlotPages() {
     HWND functions = Control(ID_BUTTON_FUNCTION);
     for (const std::uint8_t code : OfferedButtonFunctions()) {
         const std::string label8 = ButtonFunctionLabel(code);
-        (void)SendMessageW(functions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(label8).c_str()));
+        (void)SendMessageW(functions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Utf8ToWide(label8).c_str()));
     }
     for (const int mode : {ID_LIGHT_MODE_A, ID_LIGHT_MODE_B}) {
         HWND list = Control(mode);
@@ -264,8 +240,8 @@ void CCustomizerWnd::FillButtons() {
     const std::wstring format = Text(IDS_BUTTON_ITEM);
     for (int j = 0; j < kButtonCount; ++j) {
         const ButtonData& slot = profile.buttons[j];
-        std::wstring what = Wide(ButtonFunctionLabel(slot.function));
-        if (slot.function == kFunctionKey) what += L" " + Wide(KeyComboName(slot.keyModifiers, slot.keyCode));
+        std::wstring what = Utf8ToWide(ButtonFunctionLabel(slot.function));
+        if (slot.function == kFunctionKey) what += L" " + Utf8ToWide(KeyComboName(slot.keyModifiers, slot.keyCode));
         if (slot.function == kFunctionMacro) what += L" \"" + MacroLabel(slot) + L"\"";
         wchar_t item[160];
         (void)swprintf(item, 160, format.c_str(), j + 1, what.c_str());
@@ -285,7 +261,7 @@ void CCustomizerWnd::FillButtons() {
     const bool macro = slot.function == kFunctionMacro;
     const bool launch = slot.function == kFunctionLaunch;
     SetTextIfDifferent(Control(ID_BUTTON_KEY),
-                       key ? Wide(KeyComboName(slot.keyModifiers, slot.keyCode)) : Text(IDS_KEY_BOX_HINT));
+                       key ? Utf8ToWide(KeyComboName(slot.keyModifiers, slot.keyCode)) : Text(IDS_KEY_BOX_HINT));
     (void)EnableWindow(Control(ID_BUTTON_KEY), key);
 
     HWND macros = Control(ID_BUTTON_MACRO);
@@ -342,7 +318,7 @@ void CCustomizerWnd::FillMacros() {
         return;
     }
     const ButtonData& slot = profile.buttons[macroSlot_];
-    const std::size_t kept = MacroNameKeptChars(slot.macroName, SystemAnsi);
+    const std::size_t kept = MacroNameKeptChars(slot.macroName, ToAnsiCodePage);
     const std::wstring name = MacroLabel(slot);
     SetTextIfDifferent(
         Control(ID_MACRO_NAME_SENT),
@@ -353,7 +329,7 @@ void CCustomizerWnd::FillMacros() {
         const MacroEvent& event = slot.events[i];
         std::wstring line = std::to_wstring(i + 1) + L". " +
                             Text(event.state == 1 ? IDS_STEP_PRESS : IDS_STEP_RELEASE) + L" " +
-                            Wide(KeyName(event.key)) + L", pause " + std::to_wstring(event.delay) + L" ms";
+                            Utf8ToWide(KeyName(event.key)) + L", pause " + std::to_wstring(event.delay) + L" ms";
         if (IsRounded(event)) line += L" (runs " + std::to_wstring(DelayAsRun(event)) + L" ms)";
         if (i >= fit.sentSteps) line += L" - cut, not sent";
         (void)SendMessageW(steps, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
@@ -369,7 +345,7 @@ void CCustomizerWnd::FillMacros() {
     }
     if (step) {
         const MacroEvent& event = slot.events[stepSelected_];
-        SetTextIfDifferent(Control(ID_STEP_KEY), Wide(KeyName(event.key)));
+        SetTextIfDifferent(Control(ID_STEP_KEY), Utf8ToWide(KeyName(event.key)));
         (void)SendMessageW(Control(ID_STEP_STATE), CB_SETCURSEL, event.state == 1 ? 0 : 1, 0);
         SetTextIfDifferent(Control(ID_STEP_DELAY), std::to_wstring(event.delay));
     } else {
@@ -381,7 +357,8 @@ void CCustomizerWnd::FillMacros() {
     std::wstring limits =
         Format(IDS_MACRO_SUMMARY, static_cast<int>(MacroButtons(image).size()), kMacroLimit, fit.steps, kMaxMacroEvents,
                fit.units, static_cast<int>(kMacroEntryAreaBytes / MacroLayout::kUnitBytes));
-    for (const std::string& problem : MacroProblems(image, {editing_, macroSlot_})) limits += L"\n" + Wide(problem);
+    for (const std::string& problem : MacroProblems(image, {editing_, macroSlot_}))
+        limits += L"\n" + Utf8ToWide(problem);
     SetTextIfDifferent(Control(ID_MACRO_LIMITS), limits);
     SetTextIfDifferent(Control(ID_MACRO_RECORD), Text(recorder_.Recording() ? IDS_MACRO_STOP : IDS_MACRO_RECORD));
 }
@@ -590,7 +567,7 @@ std::optional<std::uint8_t> CCustomizerWnd::UsageOrRefusal(const KeyStroke& key)
 }
 
 void CCustomizerWnd::Refuse(const std::string& reason) {
-    Status(Format(IDS_STATUS_REFUSED, Wide(reason).c_str()));
+    Status(Format(IDS_STATUS_REFUSED, Utf8ToWide(reason).c_str()));
     MessageBeep(MB_ICONWARNING);
 }
 
@@ -613,7 +590,7 @@ void CCustomizerWnd::KeyForButton(const KeyStroke& key, bool up) {
     slot.keyModifiers = result.modifiers;
     slot.keyCode = result.keyCode;
     StoreSlot(buttonSlot_, slot);
-    Status(Format(IDS_STATUS_KEY_TAKEN, Wide(KeyComboName(result.modifiers, result.keyCode)).c_str()));
+    Status(Format(IDS_STATUS_KEY_TAKEN, Utf8ToWide(KeyComboName(result.modifiers, result.keyCode)).c_str()));
 }
 
 void CCustomizerWnd::KeyForStep(const KeyStroke& key, bool up) {
@@ -726,7 +703,7 @@ bool CCustomizerWnd::ImportFile() {
     const ImportReport report =
         ImportConfiguration(*image, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     std::wstring lines;
-    for (const std::string& refusal : report.refusals) lines += Wide(refusal) + L"\r\n";
+    for (const std::string& refusal : report.refusals) lines += Utf8ToWide(refusal) + L"\r\n";
     (void)SetWindowTextW(Control(ID_IMPORT_REPORT), lines.c_str());
     if (!report.refusals.empty()) {
         Status(Format(IDS_STATUS_IMPORT_REFUSED, static_cast<int>(report.refusals.size()), path.c_str()));

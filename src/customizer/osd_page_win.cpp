@@ -8,6 +8,7 @@
 // After <windows.h>:
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 #include <string>
@@ -87,8 +88,9 @@ void CCustomizerWnd::SaveOsdPage() {
             if (end == text.c_str() || *end != L'\0') value = field.minimum - 1L;
         }
         if (value < field.minimum || value > field.maximum) {
+            // "Opacit&y (percent, 20 to 100):" names the field as "Opacity".
             std::wstring label = Text(kValueLabels[row]);
-            while (!label.empty() && label.back() == L':') label.pop_back();
+            label = label.substr(0, std::min(label.find(L" ("), label.find(L':')));
             std::erase(label, L'&');
             Status(Format(IDS_OSD_OUT_OF_RANGE, label.c_str(), field.minimum, field.maximum));
             (void)SetFocus(control);

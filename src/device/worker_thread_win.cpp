@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/wide_text_win.h"
 #include "device/push_job.h"
 #include "protocol/korvid_protocol.h"
 #include "runtime/device_event.h"
@@ -10,18 +11,6 @@ namespace korvid {
 namespace {
 
 inline constexpr DWORD kFramePauseMs = 100;
-
-// Macro names go to the device in the system's 8-bit code page.
-std::string ToAnsiCodePage(std::u16string_view text) {
-    if (text.empty()) return {};
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int length = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return {};
-    std::string ansi(static_cast<std::size_t>(bytes), '\0');
-    (void)WideCharToMultiByte(CP_ACP, 0, wide, length, ansi.data(), bytes, nullptr, nullptr);
-    return ansi;
-}
 
 }  // namespace
 

@@ -214,6 +214,8 @@ std::string DecodeMacro(const Reader& r) {
     return out;
 }
 
+}  // namespace
+
 std::string Hex(std::span<const std::uint8_t> bytes) {
     std::string out;
     for (const std::uint8_t b : bytes) {
@@ -223,8 +225,6 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
     }
     return out;
 }
-
-}  // namespace
 
 std::string DecodeFrame(std::span<const std::uint8_t> frame) {
     if (frame.empty()) return "empty frame";

@@ -29,4 +29,7 @@ namespace korvid {
 
 std::string DecodeFrame(std::span<const std::uint8_t> frame);
 
+// Bytes as a person reads them off a USB capture: "04 00 FF".
+std::string Hex(std::span<const std::uint8_t> bytes);
+
 }  // namespace korvid

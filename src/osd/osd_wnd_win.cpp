@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "base/wide_text_win.h"
 #include "config/settings_file_win.h"
 #include "config/share_data.h"
 #include "protocol/korvid_protocol.h"
@@ -21,6 +22,7 @@ constexpr UINT kFadeStepMs = 16;
 // number alone: the host never holds it long, and a late display is no use.
 constexpr DWORD kSectionWaitMs = 150;
 constexpr int kPaddingPx = 18;  // at 96 DPI, around the text
+constexpr int kAccentPx = 6;    // at 96 DPI, the bar on the left
 constexpr COLORREF kBackground = RGB(24, 26, 30);
 constexpr COLORREF kAccent = RGB(230, 120, 30);
 constexpr COLORREF kText = RGB(245, 245, 245);
@@ -105,12 +107,10 @@ void COsdWnd::Show(int profileIndex) {
     OsdSettings settings{};
     ReadOsdSettings(settings, installDir_);
     look_ = DecodeOsdLook(settings);
-    const std::u16string profileLine = OsdProfileLine(profileIndex);
-    profileLine_.assign(profileLine.begin(), profileLine.end());
+    profileLine_ = ToWide(OsdProfileLine(profileIndex));
     detailLine_.clear();
     if (const std::optional<ProfileDetails> details = ReadProfileDetails(profileIndex)) {
-        const std::u16string detail = OsdDetailLine(details->name, details->programPath);
-        detailLine_.assign(detail.begin(), detail.end());
+        detailLine_ = ToWide(OsdDetailLine(details->name, details->programPath));
     }
 
     HWND foreground = GetForegroundWindow();
@@ -141,7 +141,7 @@ void COsdWnd::Layout(const RECT& workArea, unsigned dpi) {
     const SIZE detail = TextSize(screen, detailFont_.get(), detailLine_);
     (void)ReleaseDC(nullptr, screen);
     const int padding = ScaleToDpi(kPaddingPx, dpi);
-    const int width = std::max(title.cx, detail.cx) + 2 * padding + ScaleToDpi(6, dpi);
+    const int width = std::max(title.cx, detail.cx) + 2 * padding + ScaleToDpi(kAccentPx, dpi);
     const int height = title.cy + detail.cy + 2 * padding;
     const OsdRect area{workArea.left, workArea.top, workArea.right, workArea.bottom};
     const OsdRect r = PlaceOsd(area, width, height, look_.position, ScaleToDpi(look_.marginPx, dpi));
@@ -199,7 +199,7 @@ void COsdWnd::Draw(HDC dc, const RECT& client) {
     HBRUSH background = CreateSolidBrush(kBackground);
     (void)FillRect(dc, &client, background);
     (void)DeleteObject(background);
-    const int accentWidth = ScaleToDpi(6, dpi_);
+    const int accentWidth = ScaleToDpi(kAccentPx, dpi_);
     const RECT accent{0, 0, accentWidth, client.bottom};
     HBRUSH accentBrush = CreateSolidBrush(kAccent);
     (void)FillRect(dc, &accent, accentBrush);
@@ -208,19 +208,19 @@ void COsdWnd::Draw(HDC dc, const RECT& client) {
     (void)SetBkMode(dc, TRANSPARENT);
     const int padding = ScaleToDpi(kPaddingPx, dpi_);
     RECT text{accentWidth + padding, padding, client.right - padding, client.bottom - padding};
-    const std::array<std::pair<const std::wstring*, HFONT>, 2> lines = {std::pair{&profileLine_, titleFont_.get()},
-                                                                        std::pair{&detailLine_, detailFont_.get()}};
-    for (const auto& [line, font] : lines) {
-        if (line->empty()) continue;
-        const HGDIOBJ old = SelectObject(dc, font);
-        (void)SetTextColor(dc, line == &profileLine_ ? kText : kDetailText);
-        RECT measured = text;
-        (void)DrawTextW(dc, line->c_str(), static_cast<int>(line->size()), &measured,
-                        DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        (void)DrawTextW(dc, line->c_str(), static_cast<int>(line->size()), &text,
+    const struct {
+        const std::wstring& text;
+        HFONT font;
+        COLORREF color;
+    } lines[] = {{profileLine_, titleFont_.get(), kText}, {detailLine_, detailFont_.get(), kDetailText}};
+    for (const auto& line : lines) {
+        if (line.text.empty()) continue;
+        const HGDIOBJ old = SelectObject(dc, line.font);
+        (void)SetTextColor(dc, line.color);
+        (void)DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
                         DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        text.top += measured.bottom - measured.top;
         (void)SelectObject(dc, old);
+        text.top += TextSize(dc, line.font, line.text).cy;
     }
 }
 

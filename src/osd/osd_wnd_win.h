@@ -16,9 +16,6 @@
 
 namespace korvid {
 
-inline BOOL DeleteGdiObject(HFONT font) { return DeleteObject(font); }
-using UniqueFont = UniqueResource<HFONT, DeleteGdiObject>;
-
 class COsdWnd : public CWnd {
 public:
     explicit COsdWnd(std::wstring installDir) : installDir_(std::move(installDir)) {}

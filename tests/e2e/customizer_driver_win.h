@@ -60,6 +60,10 @@ struct CustomizerRun {
 };
 CustomizerRun StartCustomizer(const InstallFolder& install, const std::wstring& arguments = {});
 
+// Whether a status text holds a part, and the text for a failure message.
+inline bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
 // "<data folder>\Draft.data".
 std::wstring DraftPath();
 

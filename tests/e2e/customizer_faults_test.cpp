@@ -25,10 +25,6 @@
 namespace korvid::e2e {
 namespace {
 
-bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 // The host's named objects, made by the test: the section holding the factory
 // image, the section mutex, and a window with the host's title.
 class StandInHost {

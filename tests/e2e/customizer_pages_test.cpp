@@ -30,9 +30,6 @@ constexpr int kButtonsPage = ID_PAGE_BUTTONS - ID_PAGE_PROFILES;
 constexpr int kMacrosPage = ID_PAGE_MACROS - ID_PAGE_PROFILES;
 constexpr int kLightingPage = ID_PAGE_LIGHTING - ID_PAGE_PROFILES;
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
-
 class CustomizerPagesTest : public CustomizerHostTest {
 protected:
     // The host on the simulated mouse, once its start-up push has ended,

@@ -35,8 +35,6 @@ int DpiItem(int dpi) {
     return static_cast<int>(std::find(dpis.begin(), dpis.end(), dpi) - dpis.begin());
 }
 
-bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
-
 class CustomizerTest : public CustomizerHostTest {
 protected:
     // The host with the simulated mouse, once its start-up push has ended.

@@ -59,15 +59,7 @@ protected:
 
     void TearDown() override {
         // The display outlives the host: end it with the test.
-        if (HWND osd = FindWindowW(nullptr, kOsdWindowTitle)) {
-            DWORD process = 0;
-            (void)GetWindowThreadProcessId(osd, &process);
-            if (HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process)) {
-                (void)PostMessageW(osd, WM_CLOSE, 0, 0);
-                if (WaitForSingleObject(h, 5000) != WAIT_OBJECT_0) (void)TerminateProcess(h, 1);
-                (void)CloseHandle(h);
-            }
-        }
+        (void)CloseWindowsTitled(kOsdWindowTitle);
         game_.reset();
         HostTest::TearDown();
     }

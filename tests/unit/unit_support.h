@@ -1,4 +1,4 @@
-// What the unit tests share: frames as hex text and back, the factory image,
+// What the unit tests share: hex text back to frames (Hex is the decoder's), the factory image,
 // the tests' 8-bit code page, and a recorder of the frames a push sends.
 #pragma once
 
@@ -15,20 +15,9 @@
 #include "config/share_data.h"
 #include "device/command_frame.h"
 #include "device/settings_push.h"
+#include "inspect/frame_decoder.h"
 
 namespace korvid {
-
-// Bytes as a person reads them off a USB capture: "04 00 FF".
-inline std::string Hex(std::span<const std::uint8_t> bytes) {
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        char cell[4];
-        std::snprintf(cell, sizeof cell, "%02X ", b);
-        text += cell;
-    }
-    if (!text.empty()) text.pop_back();
-    return text;
-}
 
 // "04 00 FF" as bytes, padded with zeros to padTo.
 inline std::vector<std::uint8_t> FromHex(const std::string& hex, std::size_t padTo = 0) {
